@@ -1,0 +1,21 @@
+#pragma once
+
+#include <atomic>
+#include <string_view>
+#include <vector>
+
+#include "frontend/Token.h"
+
+namespace engine {
+
+class Lexer {
+public:
+    // The tokens of the whole text, ending with one eof token. Throws
+    // MultiError<LexError> with every error found; never returns a partial list.
+    static std::vector<Token> lex(std::string_view source);
+
+    // When set, lexing prints a step-by-step trace to standard output.
+    static inline std::atomic<bool> debugStep = false;
+};
+
+} // namespace engine

@@ -1,0 +1,205 @@
+#include "frontend/SyntaxTree.h"
+
+#include <array>
+
+namespace engine {
+
+namespace {
+
+template <typename T>
+void hashList(Hasher& hasher, const std::vector<T>& items)
+{
+    hasher.combine(static_cast<std::uint64_t>(items.size()));
+    for (const auto& item : items)
+        item.hash(hasher);
+}
+
+} // namespace
+
+std::string_view description(BinaryOperation operation)
+{
+    static constexpr std::array<std::string_view, 11> texts{
+        "+", "-", "\u00D7", "\u00F7", "%", ">", ">=", "<", "<=", "==", "!=",
+    };
+    return texts.at(static_cast<std::size_t>(operation));
+}
+
+void ArgumentMapping::hash(Hasher& hasher) const
+{
+    hasher.combine(std::string_view(outerName));
+    hasher.combine(std::string_view(innerName));
+}
+
+void ReturnMapping::hash(Hasher& hasher) const
+{
+    hasher.combine(static_cast<std::uint64_t>(kind_));
+    if (kind_ == Kind::list)
+        hashList(hasher, mappings_);
+}
+
+ExpressionKind ExpressionKind::binary(BinaryOperation operation, Expression left, Expression right)
+{
+    return ExpressionKind(std::make_shared<const Binary>(Binary{operation, std::move(left), std::move(right)}));
+}
+
+ExpressionKind ExpressionKind::unary(UnaryOperation operation, Expression operand)
+{
+    return ExpressionKind(std::make_shared<const Unary>(Unary{operation, std::move(operand)}));
+}
+
+ExpressionKind ExpressionKind::value(ValueUnion value)
+{
+    return ExpressionKind(std::make_shared<const Value>(Value{std::move(value)}));
+}
+
+ExpressionKind ExpressionKind::reference(std::string name)
+{
+    return ExpressionKind(std::make_shared<const Reference>(Reference{std::move(name)}));
+}
+
+ExpressionKind ExpressionKind::grouping(Expression inner)
+{
+    return ExpressionKind(std::make_shared<const Grouping>(Grouping{std::move(inner)}));
+}
+
+ExpressionKind ExpressionKind::assignment(std::string name, Expression value)
+{
+    return ExpressionKind(std::make_shared<const Assignment>(Assignment{std::move(name), std::move(value)}));
+}
+
+ExpressionKind ExpressionKind::invocation(Expression callee, std::vector<Expression> arguments)
+{
+    return ExpressionKind(std::make_shared<const Invocation>(Invocation{std::move(callee), std::move(arguments)}));
+}
+
+ExpressionKind ExpressionKind::list(std::vector<Expression> elements)
+{
+    return ExpressionKind(std::make_shared<const List>(List{std::move(elements)}));
+}
+
+bool ExpressionKind::operator==(const ExpressionKind& other) const
+{
+    if (node_.index() != other.node_.index())
+        return false;
+    return std::visit(
+        [&](const auto& node) {
+            using Node = std::remove_const_t<typename std::decay_t<decltype(node)>::element_type>;
+            const auto& otherNode = std::get<std::shared_ptr<const Node>>(other.node_);
+            if (node == otherNode)
+                return true; // the same stored node
+            const Node& a = *node;
+            const Node& b = *otherNode;
+            if constexpr (std::is_same_v<Node, Binary>)
+                return a.operation == b.operation && a.left == b.left && a.right == b.right;
+            else if constexpr (std::is_same_v<Node, Unary>)
+                return a.operation == b.operation && a.operand == b.operand;
+            else if constexpr (std::is_same_v<Node, Value>)
+                return a.value == b.value;
+            else if constexpr (std::is_same_v<Node, Reference>)
+                return a.name == b.name;
+            else if constexpr (std::is_same_v<Node, Grouping>)
+                return a.inner == b.inner;
+            else if constexpr (std::is_same_v<Node, Assignment>)
+                return a.name == b.name && a.value == b.value;
+            else if constexpr (std::is_same_v<Node, Invocation>)
+                return a.callee == b.callee && a.arguments == b.arguments;
+            else
+                return a.elements == b.elements;
+        },
+        node_);
+}
+
+void ExpressionKind::hash(Hasher& hasher) const
+{
+    hasher.combine(static_cast<std::uint64_t>(node_.index()));
+    std::visit(
+        [&](const auto& pointer) {
+            using Node = std::remove_const_t<typename std::decay_t<decltype(pointer)>::element_type>;
+            const Node& node = *pointer;
+            if constexpr (std::is_same_v<Node, Binary>) {
+                hasher.combine(static_cast<std::uint64_t>(node.operation));
+                node.left.hash(hasher);
+                node.right.hash(hasher);
+            } else if constexpr (std::is_same_v<Node, Unary>) {
+                hasher.combine(static_cast<std::uint64_t>(node.operation));
+                node.operand.hash(hasher);
+            } else if constexpr (std::is_same_v<Node, Value>) {
+                node.value.hash(hasher);
+            } else if constexpr (std::is_same_v<Node, Reference>) {
+                hasher.combine(std::string_view(node.name));
+            } else if constexpr (std::is_same_v<Node, Grouping>) {
+                node.inner.hash(hasher);
+            } else if constexpr (std::is_same_v<Node, Assignment>) {
+                hasher.combine(std::string_view(node.name));
+                node.value.hash(hasher);
+            } else if constexpr (std::is_same_v<Node, Invocation>) {
+                node.callee.hash(hasher);
+                hashList(hasher, node.arguments);
+            } else {
+                hashList(hasher, node.elements);
+            }
+        },
+        node_);
+}
+
+bool Expression::operator==(const Expression& other) const { return token == other.token && data == other.data; }
+
+void Expression::hash(Hasher& hasher) const
+{
+    data.hash(hasher);
+    token.hash(hasher);
+}
+
+bool UserFunction::operator==(const UserFunction& other) const
+{
+    return argumentMappings == other.argumentMappings && returnMapping == other.returnMapping && body == other.body;
+}
+
+void UserFunction::hash(Hasher& hasher) const
+{
+    hashList(hasher, argumentMappings);
+    returnMapping.hash(hasher);
+    hashList(hasher, body);
+}
+
+Statement Statement::expression(Expression expression) { return Statement(std::move(expression)); }
+
+Statement Statement::function(Token name, std::vector<ArgumentMapping> argumentMappings, ReturnMapping returnMapping,
+                              std::vector<Expression> body)
+{
+    auto function = std::make_shared<const UserFunction>(
+        UserFunction{std::move(argumentMappings), std::move(returnMapping), std::move(body)});
+    return Statement(FunctionDefinition{std::move(name), std::move(function)});
+}
+
+const Token& Statement::token() const
+{
+    if (const auto* expression = asExpression())
+        return expression->token;
+    return asFunction()->name;
+}
+
+bool Statement::operator==(const Statement& other) const
+{
+    if (node_.index() != other.node_.index())
+        return false;
+    if (const auto* expression = asExpression())
+        return *expression == *other.asExpression();
+    const auto& mine = *asFunction();
+    const auto& theirs = *other.asFunction();
+    return mine.name == theirs.name && (mine.function == theirs.function || *mine.function == *theirs.function);
+}
+
+void Statement::hash(Hasher& hasher) const
+{
+    hasher.combine(static_cast<std::uint64_t>(node_.index()));
+    if (const auto* expression = asExpression()) {
+        expression->hash(hasher);
+        return;
+    }
+    const auto& definition = *asFunction();
+    definition.name.hash(hasher);
+    definition.function->hash(hasher);
+}
+
+} // namespace engine

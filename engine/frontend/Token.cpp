@@ -1,0 +1,59 @@
+#include "frontend/Token.h"
+
+
+namespace engine {
+
+namespace {
+
+// Literals are only ever numbers and strings.
+std::string literalDescription(const std::optional<ValueUnion>& literal)
+{
+    if (!literal)
+        return "nil";
+    if (const auto* number = literal->as<Number>())
+        return std::to_string(number->numerator) + "/" + std::to_string(number->denominator);
+    if (const auto* string = literal->as<EString>())
+        return "\"" + string->value + "\"";
+    return "?";
+}
+
+} // namespace
+
+bool Token::operator==(const Token& other) const
+{
+    if (type != other.type || lexeme != other.lexeme || sourceLine != other.sourceLine
+        || sourceColumn != other.sourceColumn)
+        return false;
+    if (literal.has_value() != other.literal.has_value())
+        return false;
+    return !literal || *literal == *other.literal;
+}
+
+void Token::hash(Hasher& hasher) const
+{
+    hasher.combine(static_cast<std::uint64_t>(type));
+    hasher.combine(std::string_view(lexeme));
+    if (literal) {
+        hasher.combineByte(1);
+        literal->hash(hasher);
+    } else {
+        hasher.combineByte(0);
+    }
+    hasher.combineSigned(sourceLine);
+    hasher.combineSigned(sourceColumn);
+}
+
+std::string Token::description() const
+{
+    std::string text = "Token(type: ";
+    text += toString(type);
+    text += ", lexeme: \"";
+    text += lexeme;
+    text += "\", literal: ";
+    text += literalDescription(literal);
+    text += ", sourceLine: " + std::to_string(sourceLine);
+    text += ", sourceColumn: " + std::to_string(sourceColumn) + ")";
+    return text;
+}
+
+} // namespace engine

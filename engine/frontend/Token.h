@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "frontend/TokenType.h"
+#include "values/Hasher.h"
+#include "values/ValueUnion.h"
+
+namespace engine {
+
+struct Token {
+    TokenType type = TokenType::eof;
+    // The exact source text; a string literal includes both quotes.
+    std::string lexeme;
+    // Present only on number tokens (a reduced Number without units) and on
+    // string tokens (the characters between the quotes).
+    std::optional<ValueUnion> literal;
+    // The line of the token, counted from 0.
+    std::int64_t sourceLine = 0;
+    // The column of the token's last character, counted from 1 in
+    // user-perceived characters (extended grapheme clusters) of its line.
+    std::int64_t sourceColumn = 0;
+
+    // All five fields; literals by value equality.
+    bool operator==(const Token& other) const;
+    // Type index, lexeme, literal (byte 0 when absent; byte 1 and the value's
+    // hash when present), sourceLine, sourceColumn.
+    void hash(Hasher& hasher) const;
+
+    // Every field, e.g. Token(type: identifier, lexeme: "f", literal: nil,
+    // sourceLine: 0, sourceColumn: 10).
+    std::string description() const;
+};
+
+} // namespace engine

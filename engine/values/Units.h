@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "values/Hasher.h"
+
+namespace engine {
+
+// The units of a number: unit name to exponent. Entries keep the order in
+// which their names first appeared, so "kgm" never turns into "mkg" between
+// keystrokes; equality and hashing ignore that order, as for any map.
+class Units {
+public:
+    using Entry = std::pair<std::string, std::int64_t>;
+    using const_iterator = std::vector<Entry>::const_iterator;
+
+    Units() = default;
+    Units(std::initializer_list<Entry> entries);
+
+    // 0 when the unit is absent.
+    std::int64_t exponent(std::string_view name) const;
+    // Replaces the exponent in place, or appends a new entry at the end.
+    void set(std::string_view name, std::int64_t exponent);
+
+    bool empty() const { return entries_.empty(); }
+    std::size_t size() const { return entries_.size(); }
+    const_iterator begin() const { return entries_.begin(); }
+    const_iterator end() const { return entries_.end(); }
+
+    // The same names with the same exponents, in any order.
+    bool operator==(const Units& other) const;
+    // Order-independent combination of each unit's name and exponent.
+    void hash(Hasher& hasher) const;
+
+private:
+    std::vector<Entry> entries_;
+};
+
+} // namespace engine
