@@ -13,6 +13,11 @@ class ValueUnion;
 // "false" are the language's truth values.
 class EString {
 public:
+    // No string the language builds is longer than this many user-perceived
+    // characters or bytes, so no chain of doublings can exhaust memory.
+    static constexpr std::size_t maxCharacters = 1'000'000;
+    static constexpr std::size_t maxBytes = 16 * 1024 * 1024;
+
     std::string value;
 
     EString() = default;
@@ -34,6 +39,12 @@ public:
     bool operator==(const EString& other) const;
     // Hashes the NFC form, so canonically equivalent texts hash alike.
     void hash(Hasher& hasher) const;
+
+    // Throws InterpretError "Result too large" when a string of this many
+    // characters or bytes would pass the limits above. Call it before building.
+    static void checkResultSize(std::size_t characters, std::size_t bytes);
+    // The number of user-perceived characters.
+    std::size_t length() const;
 
     // The text in Normalization Form C.
     std::string normalized() const;

@@ -26,6 +26,10 @@ public:
     // Throws InterpretError "Value nested too deeply" past maxNestingDepth.
     explicit List(std::vector<ValueUnion> elements);
 
+    // Throws InterpretError "Result too large" when a list of this many
+    // elements would pass maxElements. Call it before building.
+    static void checkResultSize(std::size_t elements);
+
     const std::vector<ValueUnion>& value() const;
     std::size_t size() const;
     // 1 for a list of plain values, 1 more than its deepest list or table.

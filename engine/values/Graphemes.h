@@ -1,0 +1,21 @@
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+#include <vector>
+
+namespace engine::Graphemes {
+
+// User-perceived characters (extended grapheme clusters) of UTF-8 text. A
+// carriage return followed by a line feed is one character. Bytes that are
+// not valid UTF-8 count as one character each, so no input is ever rejected
+// or crashes the segmentation. ASCII text takes a fast path.
+
+// The characters in order, as views into `text`.
+std::vector<std::string_view> split(std::string_view text);
+// How many characters `text` holds.
+std::size_t count(std::string_view text);
+// Whether `text` is well-formed UTF-8.
+bool isValidUtf8(std::string_view text);
+
+} // namespace engine::Graphemes
