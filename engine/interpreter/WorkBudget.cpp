@@ -1,0 +1,56 @@
+#include "interpreter/WorkBudget.h"
+
+#include "values/InterpretError.h"
+#include "values/ValueUnion.h"
+
+namespace engine {
+
+void WorkBudget::spend(std::uint64_t steps)
+{
+    if (!trySpend(steps))
+        throw InterpretError(evaluationTooLong);
+}
+
+bool WorkBudget::trySpend(std::uint64_t steps)
+{
+    if (exhausted_ || steps > remaining_) {
+        exhausted_ = true;
+        remaining_ = 0;
+        return false;
+    }
+    remaining_ -= steps;
+    return true;
+}
+
+void WorkBudget::spendOnValues(std::span<const ValueUnion> values)
+{
+    std::uint64_t bytes = 0;
+    for (const auto& value : values)
+        bytes += sizeof(ValueUnion) + heapBytes(value);
+    spend(1 + bytes / bytesPerStep);
+}
+
+void WorkBudget::spendOnTable(const Table::Storage& entries)
+{
+    std::uint64_t bytes = 0;
+    for (const auto& [key, value] : entries)
+        bytes += 2 * sizeof(ValueUnion) + heapBytes(key) + heapBytes(value);
+    spend(1 + bytes / bytesPerStep);
+}
+
+std::size_t WorkBudget::heapBytes(const ValueUnion& value)
+{
+    if (const auto* number = value.as<Number>()) {
+        std::size_t bytes = 0;
+        for (const auto& [name, exponent] : number->units)
+            bytes += sizeof(Units::Entry) + name.size();
+        return bytes;
+    }
+    if (const auto* string = value.as<EString>())
+        return string->value.size();
+    if (const auto* error = value.as<ErrorValue>())
+        return error->message.size();
+    return 0;
+}
+
+} // namespace engine
