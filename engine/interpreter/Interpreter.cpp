@@ -255,21 +255,23 @@ void Interpreter::recordCurrentException()
         std::cout << "unknown exception" << std::endl;
         record(InterpretError(unhandledError));
     }
+    // Recording may have spent the budget's last steps: say so, once, last.
+    if (budget_.exhausted() && !budgetErrorRecorded_) {
+        errors_.push_back(InterpretError(WorkBudget::evaluationTooLong));
+        budgetErrorRecorded_ = true;
+    }
 }
 
 void Interpreter::record(InterpretError error)
 {
     // Once the budget is spent, errors pass on free of charge (they were paid
-    // for where they arose) and the budget's own error is kept only once.
+    // for where they arose), and the budget's own error is kept only once.
     budget_.trySpend(WorkBudget::recordedErrorSteps + error.message.size() / WorkBudget::bytesPerStep);
     const bool budgetError = error.message == WorkBudget::evaluationTooLong;
-    if (!budgetError || !budgetErrorRecorded_)
-        errors_.push_back(std::move(error));
+    if (budgetError && budgetErrorRecorded_)
+        return;
+    errors_.push_back(std::move(error));
     budgetErrorRecorded_ = budgetErrorRecorded_ || budgetError;
-    if (budget_.exhausted() && !budgetErrorRecorded_) {
-        errors_.push_back(InterpretError(WorkBudget::evaluationTooLong));
-        budgetErrorRecorded_ = true;
-    }
 }
 
 ValueUnion Interpreter::evaluate(const Statement& statement)
