@@ -101,8 +101,8 @@ ValueUnion repeatList(const List& list, const Number& count, WorkBudget& budget)
     if (times && (size == 0 || *times <= List::maxElements / size)) {
         std::uint64_t bytes = 0;
         for (const auto& element : list.value())
-            bytes += sizeof(ValueUnion) + WorkBudget::heapBytes(element);
-        budget.spend(1 + bytes / WorkBudget::bytesPerStep * *times);
+            bytes += WorkBudget::storedBytes(element);
+        budget.spend(1 + (WorkBudget::listOverheadBytes + bytes * *times) / WorkBudget::bytesPerStep);
     }
     return List::multiply(list, count);
 }
@@ -116,8 +116,9 @@ ValueUnion combineErrors(const ErrorValue& left, const ErrorValue& right, WorkBu
     return ValueUnion::error(left.message + errorSeparator + right.message);
 }
 
-// The binary operator on two evaluated operands, by their kinds.
-ValueUnion applyBinary(BinaryOperation operation, const ValueUnion& left, const ValueUnion& right,
+// The binary operator on two evaluated operands, by their kinds. Kept out of
+// line, so that the recursion through evaluateBinary stays small on the stack.
+[[gnu::noinline]] ValueUnion applyBinary(BinaryOperation operation, const ValueUnion& left, const ValueUnion& right,
                        WorkBudget& budget)
 {
     using Kind = ValueUnion::Kind;
@@ -178,7 +179,7 @@ ValueUnion applyBinary(BinaryOperation operation, const ValueUnion& left, const 
     return ValueUnion::bork();
 }
 
-ValueUnion applyUnary(UnaryOperation operation, const ValueUnion& operand, WorkBudget& budget)
+[[gnu::noinline]] ValueUnion applyUnary(UnaryOperation operation, const ValueUnion& operand, WorkBudget& budget)
 {
     switch (operand.kind()) {
     case ValueUnion::Kind::number:
@@ -218,12 +219,10 @@ std::vector<Output> Interpreter::interpret(const std::vector<Statement>& stateme
 
 void Interpreter::execute(const Statement& statement)
 {
-    try {
+    recordingErrors([&] {
         ValueUnion value = evaluate(statement);
         outputs_.push_back(Output{statement, std::move(value)});
-    } catch (...) {
-        recordCurrentException();
-    }
+    });
 }
 
 void Interpreter::run(const std::vector<Expression>& body)
@@ -231,21 +230,22 @@ void Interpreter::run(const std::vector<Expression>& body)
     for (const auto& expression : body) {
         if (budget_.exhausted())
             break;
-        try {
-            lastValue_ = evaluate(expression);
-        } catch (...) {
-            recordCurrentException();
-        }
+        recordingErrors([&] { lastValue_ = evaluate(expression); });
     }
 }
 
-void Interpreter::recordCurrentException()
+// Catches each kind where it is thrown: rethrowing to sort them out would
+// double the cost of unwinding, which dominates documents full of failing calls.
+template <typename Work>
+void Interpreter::recordingErrors(Work&& work)
 {
     try {
-        throw;
+        work();
     } catch (InterpretError& error) {
+        budget_.trySpend(WorkBudget::caughtErrorSteps);
         record(std::move(error));
     } catch (MultiError<InterpretError>& multiple) {
+        budget_.trySpend(WorkBudget::caughtErrorSteps);
         for (auto& error : multiple.errors)
             record(std::move(error));
     } catch (const std::exception& error) {
@@ -351,7 +351,7 @@ ValueUnion Interpreter::evaluateList(const ExpressionKind::List& list)
     values.reserve(list.elements.size());
     for (const auto& element : list.elements)
         values.push_back(evaluate(element));
-    budget_.spendOnValues(values);
+    budget_.spendOnList(values);
     return List(std::move(values));
 }
 

@@ -62,8 +62,9 @@ private:
     // Function body: executes every expression, recording errors, and keeps
     // the value of the last one.
     void run(const std::vector<Expression>& body);
-    // Records the exception being handled; never throws.
-    void recordCurrentException();
+    // Runs the work, recording what it throws; never throws.
+    template <typename Work>
+    void recordingErrors(Work&& work);
     void record(InterpretError error);
 
     ValueUnion evaluate(const Statement& statement);

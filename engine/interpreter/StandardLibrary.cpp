@@ -102,8 +102,8 @@ ValueUnion tableSet(const FunctionArguments& arguments, Interpreter& interpreter
     const auto& table = requireKind<Table>(require(arguments, "of", tableSetNeedsOf), tableSetOfNotTable);
     const auto& to = require(arguments, "to", tableSetNeedsTo);
     // The new table is a copy of the old one with one more entry.
-    interpreter.budget().spendOnTable(table.value());
-    interpreter.budget().spendOnValues({{key, to}});
+    const ValueUnion entry[] = {key, to};
+    interpreter.budget().spendOnTable(table.value(), entry);
     return table.with(key, to);
 }
 
@@ -151,7 +151,7 @@ ValueUnion listMap(const FunctionArguments& arguments, Interpreter& interpreter)
     results.reserve(over.size());
     for (const auto& element : over.value())
         results.push_back(callWith(interpreter, function, {{"_", element}}));
-    interpreter.budget().spendOnValues(results);
+    interpreter.budget().spendOnList(results);
     return List(std::move(results));
 }
 
@@ -166,7 +166,7 @@ ValueUnion listFlatmap(const FunctionArguments& arguments, Interpreter& interpre
         if (!list)
             throw InterpretError(flatmapResultNotList);
         List::checkResultSize(results.size() + list->size());
-        interpreter.budget().spendOnValues(list->value());
+        interpreter.budget().spendOnList(list->value());
         results.insert(results.end(), list->value().begin(), list->value().end());
     }
     return List(std::move(results));

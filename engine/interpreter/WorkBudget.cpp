@@ -22,21 +22,25 @@ bool WorkBudget::trySpend(std::uint64_t steps)
     return true;
 }
 
-void WorkBudget::spendOnValues(std::span<const ValueUnion> values)
+void WorkBudget::spendOnList(std::span<const ValueUnion> elements)
 {
-    std::uint64_t bytes = 0;
-    for (const auto& value : values)
-        bytes += sizeof(ValueUnion) + heapBytes(value);
+    std::uint64_t bytes = listOverheadBytes;
+    for (const auto& element : elements)
+        bytes += storedBytes(element);
     spend(1 + bytes / bytesPerStep);
 }
 
-void WorkBudget::spendOnTable(const Table::Storage& entries)
+void WorkBudget::spendOnTable(const Table::Storage& entries, std::span<const ValueUnion> extra)
 {
-    std::uint64_t bytes = 0;
+    std::uint64_t bytes = tableOverheadBytes;
     for (const auto& [key, value] : entries)
-        bytes += 2 * sizeof(ValueUnion) + heapBytes(key) + heapBytes(value);
+        bytes += storedBytes(key) + storedBytes(value) + tableBucketBytes;
+    for (const auto& value : extra)
+        bytes += storedBytes(value) + tableBucketBytes;
     spend(1 + bytes / bytesPerStep);
 }
+
+std::size_t WorkBudget::storedBytes(const ValueUnion& value) { return sizeof(ValueUnion) + heapBytes(value); }
 
 std::size_t WorkBudget::heapBytes(const ValueUnion& value)
 {
