@@ -357,9 +357,11 @@ ValueUnion Interpreter::evaluateList(const ExpressionKind::List& list)
 
 ValueUnion Interpreter::evaluateInvocation(const ExpressionKind::Invocation& invocation)
 {
-    DepthGuard depth(stackDepth_);
-    if (stackDepth_ > maxStackDepth)
+    // Tested before raising the depth, which then cannot overflow whatever
+    // depth the run started at.
+    if (stackDepth_ >= maxStackDepth)
         throw InterpretError(stackTooDeep);
+    DepthGuard depth(stackDepth_);
     const ValueUnion callee = evaluate(invocation.callee);
     const auto* callable = callee.as<Callable>();
     if (!callable)
