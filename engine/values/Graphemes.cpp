@@ -50,6 +50,10 @@ std::size_t characterEnd(std::string_view text, std::size_t offset)
     if (length == 0)
         return offset + 1; // a stray byte is a character of its own
     auto end = offset + length;
+    // Nothing but a prepended mark joins the ASCII character after it.
+    if (end < size && isAscii(static_cast<unsigned char>(text[end]))
+        && utf8proc_get_property(previous)->boundclass != UTF8PROC_BOUNDCLASS_PREPEND)
+        return end;
     // The break state may start afresh at a boundary.
     utf8proc_int32_t state = 0;
     while (end < size) {
