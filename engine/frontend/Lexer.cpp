@@ -236,8 +236,12 @@ private:
     {
         if (width == Width::two)
             advance();
-        tokens.emplace_back(type, std::string(source.substr(start, current - start)), std::move(literal), currentLine,
-                            currentColumn);
+        auto& token = tokens.emplace_back();
+        token.type = type;
+        token.lexeme.assign(source.substr(start, current - start));
+        token.literal = std::move(literal);
+        token.sourceLine = currentLine;
+        token.sourceColumn = currentColumn;
     }
 
     void fail(const std::string& message) { errors.emplace_back(message, currentLine, currentColumn); }
