@@ -1,5 +1,6 @@
 #include "frontend/Lexer.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -114,6 +115,13 @@ Digits readDigits(std::string_view text)
     return digits;
 }
 
+// Typical documents hold about one token per three bytes; reserving that
+// many up front spares most regrowth of a long token list.
+constexpr std::size_t bytesPerToken = 3;
+// The reservation stops here (about 40 MB of tokens), so a huge text does
+// not claim memory it may never use; longer lists simply grow.
+constexpr std::size_t maxReservedTokens = std::size_t{1} << 18;
+
 enum class Width { one, two };
 
 // One run of the lexer over one text. Positions are byte offsets into the
@@ -122,9 +130,7 @@ class Scanner {
 public:
     Scanner(std::string_view source, bool tracing) : source(source), tracing(tracing)
     {
-        // Typical documents hold about one token per three bytes; reserving
-        // that much spares most regrowth of a long token list.
-        tokens.reserve(source.size() / 3 + 1);
+        tokens.reserve(std::min(source.size() / bytesPerToken + 1, maxReservedTokens));
         if (tracing)
             traceLines = linesOf(source);
     }

@@ -396,6 +396,37 @@ INSTANTIATE_TEST_SUITE_P(
                       + S + "b\"\n  \n" + S + "b\"\n  \n" + S}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// Tracing takes the slow road through every step; the tokens and errors
+// must not depend on it.
+TEST(Lexer, TracingChangesNothingButTheOutput)
+{
+    const std::vector<std::string> documents{
+        "a  =\t 1_000.5 km # c\n\"s\n t\" + f(3, by: 2)  \n  ",
+        "x \u0301 y\t\u0301\n",
+        "\"e\u0301\" \U0001F468\u200D\U0001F469 ===\r\n1._5 \xff",
+        "   ",
+    };
+    const auto outcome = [](const std::string& source) {
+        try {
+            return std::make_pair(Lexer::lex(source), std::vector<Failure>{});
+        } catch (const MultiError<LexError>& error) {
+            std::vector<Failure> result;
+            for (const auto& each : error.errors)
+                result.push_back({each.message, each.line, each.column});
+            return std::make_pair(std::vector<Token>{}, result);
+        }
+    };
+    for (const auto& document : documents) {
+        const auto plain = outcome(document);
+        TraceOn trace;
+        testing::internal::CaptureStdout();
+        const auto traced = outcome(document);
+        testing::internal::GetCapturedStdout();
+        EXPECT_EQ(plain.first, traced.first) << document;
+        EXPECT_EQ(plain.second, traced.second) << document;
+    }
+}
+
 TEST(Lexer, PrintsNothingWithoutTheTraceFlag)
 {
     testing::internal::CaptureStdout();
