@@ -6,6 +6,8 @@
 
 #include <utf8proc.h>
 
+#include "values/ValueUnion.h"
+
 namespace engine {
 
 namespace {
@@ -41,5 +43,7 @@ bool EString::operator==(const EString& other) const
 }
 
 void EString::hash(Hasher& hasher) const { hasher.combine(std::string_view(normalized())); }
+
+ValueUnion EString::fromBool(bool value) { return value ? true_() : false_(); }
 
 } // namespace engine
