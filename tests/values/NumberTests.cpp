@@ -451,7 +451,7 @@ void expectOutcome(const Outcome& outcome, const std::optional<Maths::Fraction>&
 TEST(Number, RandomFractionsAgreeWithExactReference)
 {
     RandomFractions random(20240611);
-    constexpr int pairs = 20000;
+    constexpr int pairs = 10000;
     int overflows = 0, fitsDespiteWideIntermediates = 0, modulos = 0;
     for (int i = 0; i < pairs; ++i) {
         const auto [left, right] = random.pair();
