@@ -454,7 +454,9 @@ TEST(Number, RandomFractionsAgreeWithExactReference)
     constexpr int pairs = 10000;
     int overflows = 0, fitsDespiteWideIntermediates = 0, modulos = 0;
     for (int i = 0; i < pairs; ++i) {
-        const auto [left, right] = random.pair();
+        const auto operands = random.pair();
+        const Number& left = operands.first;
+        const Number& right = operands.second;
         const I128 a = left.numerator, b = left.denominator, c = right.numerator, d = right.denominator;
         SCOPED_TRACE(std::to_string(left.numerator) + "/" + std::to_string(left.denominator) + " and " +
                      std::to_string(right.numerator) + "/" + std::to_string(right.denominator));
