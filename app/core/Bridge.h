@@ -1,0 +1,73 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include <tsl/ordered_map.h>
+
+namespace tarvine {
+
+// The one object through which the app and tarvine-cli use the engine. It
+// evaluates a whole document, files each result under its source line, and
+// publishes three fields. A small cache keyed by the document's text, tokens
+// and statements lets a document that returns to an earlier state skip
+// interpretation. Call it from one thread.
+class Bridge {
+public:
+    // The published fields, for observers.
+    enum class Field { cacheInfo, renderedOutputList, errorOutput };
+    using Observer = std::function<void(Field)>;
+
+    // A document's results: its renderedOutputList and errorOutput.
+    using CacheEntry = std::pair<std::vector<std::string>, std::string>;
+
+    // The cache holds at most this many entries after each store: enough to
+    // undo a burst of edits without interpreting, small enough to be free.
+    static constexpr std::size_t maxCacheEntries = 100;
+
+    Bridge();
+
+    // Lex, parse, and (on a cache miss) interpret and render `source`; never
+    // throws: every error becomes errorOutput.
+    void execute(std::string_view source);
+
+    // "Cache Size: N entries".
+    const std::string& cacheInfo() const { return cacheInfo_; }
+    // One text per source line (0-based): the line's results joined by ", ",
+    // or "". Empty after an error.
+    const std::vector<std::string>& renderedOutputList() const { return renderedOutputList_; }
+    // The messages of the last evaluation's errors, one per line; empty after
+    // a success.
+    const std::string& errorOutput() const { return errorOutput_; }
+
+    void updateCacheInfo();
+    // Reports the size, then drops the oldest entry once the cache holds more
+    // than maxCacheEntries.
+    void pruneCache();
+
+    std::size_t cacheSize() const { return cache_.size(); }
+    // How many times a document has been interpreted (cache misses that got
+    // as far as the interpreter).
+    std::size_t interpretationCount() const { return interpretationCount_; }
+
+    // Observers are told after each change of a published field.
+    void addObserver(Observer observer) { observers_.push_back(std::move(observer)); }
+
+private:
+    void publishResults(std::vector<std::string> renderedOutputList, std::string errorOutput);
+    void notify(Field field) const;
+
+    std::string cacheInfo_;
+    std::vector<std::string> renderedOutputList_;
+    std::string errorOutput_;
+    tsl::ordered_map<std::int64_t, CacheEntry> cache_;
+    std::size_t interpretationCount_ = 0;
+    std::vector<Observer> observers_;
+};
+
+} // namespace tarvine
