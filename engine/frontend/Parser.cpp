@@ -48,7 +48,7 @@ constexpr std::string_view noPrimary = "expected primary but found none";
 
 } // namespace
 
-// One more node encloses what is parsed while this lives.
+// While this lives, `levels` more nodes enclose what is being parsed.
 class Parser::Nesting {
 public:
     explicit Nesting(Parser& parser, int levels = 1) : parser_(parser), levels_(levels) { parser_.depth_ += levels_; }
