@@ -36,7 +36,7 @@ INSTANTIATE_TEST_SUITE_P(
                     // A list literal is filed under its "[", a string under the line where it ends.
                     FilingCase{"listOverLines", "[1,\n2]\nx", {"list with 2 entries", "", "1 x"}},
                     FilingCase{"stringOverLines", "\"a\nb\"", {"", "\"a\nb\""}},
-                    FilingCase{"functionUnderItsName", "function f = (x) { x * 2 }\nf(3)", {"func(x)", "6"}}),
+                    FilingCase{"functionUnderItsName", "function f = (x) { x * 2 }\nf(x: 3)", {"func(x)", "6"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Bridge, StartsEmptyWithTheStatusForNoEntries)
