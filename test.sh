@@ -6,7 +6,7 @@ cd "$(dirname "$0")"
 scripts/setup-deps.sh
 jobs=$(nproc)
 
-cmake --preset default -DTARVINE_WERROR=ON >/dev/null
+cmake --preset default -DTARVINE_WERROR=ON -DTARVINE_BUILD_APP=ON >/dev/null
 cmake --build --preset default -j "$jobs"
 ctest --preset default -j "$jobs"
 

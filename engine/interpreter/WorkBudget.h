@@ -45,9 +45,9 @@ public:
     // Recording one error, and passing it up through each caller.
     static constexpr std::uint64_t recordedErrorSteps = 4;
     // What a list or a table occupies besides its elements: the shared
-    // storage, and for a table its hash buckets and first block of entries.
+    // storage, and for a table its first hash buckets.
     static constexpr std::size_t listOverheadBytes = 64;
-    static constexpr std::size_t tableOverheadBytes = 1024;
+    static constexpr std::size_t tableOverheadBytes = 256;
     // Each entry of a table also has a hash bucket.
     static constexpr std::size_t tableBucketBytes = 16;
 

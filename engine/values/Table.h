@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include <tsl/ordered_map.h>
 
@@ -26,7 +28,11 @@ struct TableKeyHash {
 // shared: `with` returns a changed copy.
 class Table {
 public:
-    using Storage = tsl::ordered_map<ValueUnion, ValueUnion, TableKeyHash, TableKeyEqual>;
+    // Entries in a vector rather than the default deque: most tables are
+    // small, and a deque's first block alone costs half a kilobyte.
+    using Storage = tsl::ordered_map<ValueUnion, ValueUnion, TableKeyHash, TableKeyEqual,
+                                     std::allocator<std::pair<ValueUnion, ValueUnion>>,
+                                     std::vector<std::pair<ValueUnion, ValueUnion>>>;
 
     Table() = default;
     // Throws InterpretError "Value nested too deeply" when a value nests too
