@@ -1,0 +1,17 @@
+# The Qt desktop app. Included by app/CMakeLists.txt when TARVINE_BUILD_APP is on.
+find_package(Qt6 6.4 REQUIRED COMPONENTS Core Gui Widgets)
+
+# The highlighting rule engine: pure logic over QString, no widgets.
+add_library(HighlightRules STATIC
+  ${CMAKE_CURRENT_SOURCE_DIR}/HighlightingEditor/AttributedText.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/HighlightingEditor/HighlightRule.cpp)
+target_include_directories(HighlightRules PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+target_link_libraries(HighlightRules PUBLIC Qt6::Gui)
+
+# The editor component: a text view highlighted by rules.
+add_library(HighlightingEditor STATIC
+  ${CMAKE_CURRENT_SOURCE_DIR}/HighlightingEditor/HighlightingEditor.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/HighlightingEditor/RuleHighlighter.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/HighlightingEditor/TextView.cpp)
+set_target_properties(HighlightingEditor PROPERTIES AUTOMOC ON)
+target_link_libraries(HighlightingEditor PUBLIC HighlightRules Qt6::Widgets)
