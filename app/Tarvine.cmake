@@ -15,3 +15,11 @@ add_library(HighlightingEditor STATIC
   ${CMAKE_CURRENT_SOURCE_DIR}/HighlightingEditor/TextView.cpp)
 set_target_properties(HighlightingEditor PROPERTIES AUTOMOC ON)
 target_link_libraries(HighlightingEditor PUBLIC HighlightRules Qt6::Widgets)
+
+# The window, its gutters and status bars, settings and the application shell.
+file(GLOB TARVINE_APP_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+list(REMOVE_ITEM TARVINE_APP_SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/main.cpp)
+add_library(TarvineWidgets STATIC ${TARVINE_APP_SOURCES})
+set_target_properties(TarvineWidgets PROPERTIES AUTOMOC ON)
+target_include_directories(TarvineWidgets PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+target_link_libraries(TarvineWidgets PUBLIC HighlightingEditor TarvineCore Qt6::Widgets)

@@ -200,22 +200,22 @@ bool HighlightingEditor::isUpdating() const
 void HighlightingEditor::updateView()
 {
     coordinator_->updating = true;
-    const QTextCharFormat typingAttributes = textView_->currentCharFormat();
-
     const QString bound = text_.get ? text_.get() : QString();
     if (bound != textView_->text()) {
+        const QTextCharFormat typingAttributes = textView_->currentCharFormat();
         // One undoable step, so that the user can undo it like an edit.
         QTextCursor cursor(textView_->document());
         cursor.beginEditBlock();
         cursor.select(QTextCursor::Document);
         cursor.insertText(withLineFeeds(bound));
         cursor.endEditBlock();
+        // Nothing is selected now, so this sets only the typing attributes.
+        textView_->setCurrentCharFormat(typingAttributes);
     }
     if (introspect_) {
         introspect_(Internals{textView_, textView_});
     }
     coordinator_->restoreSelection(textView_);
-    textView_->setCurrentCharFormat(typingAttributes);
     coordinator_->updating = false;
 }
 
