@@ -127,6 +127,11 @@ ContentView::ContentView(SettingsStore* settings, QWidget* parent)
 
 ContentView::~ContentView() = default;
 
+LineNumberGutter* ContentView::ruler() const
+{
+    return ruler_;
+}
+
 TextView* ContentView::textView() const
 {
     return editor_->textView();

@@ -51,7 +51,7 @@ public:
 
     HighlightingEditor* editor() const { return editor_; }
     TextView* textView() const;
-    LineNumberGutter* ruler() const { return ruler_; }
+    LineNumberGutter* ruler() const;
     ResultsGutter* resultsGutter() const { return resultsGutter_; }
     QWidget* editorArea() const { return editorArea_; }
     StatusBar* errorBar() const { return errorBar_; }

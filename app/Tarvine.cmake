@@ -23,3 +23,6 @@ add_library(TarvineWidgets STATIC ${TARVINE_APP_SOURCES})
 set_target_properties(TarvineWidgets PROPERTIES AUTOMOC ON)
 target_include_directories(TarvineWidgets PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
 target_link_libraries(TarvineWidgets PUBLIC HighlightingEditor TarvineCore Qt6::Widgets)
+
+add_executable(tarvine ${CMAKE_CURRENT_SOURCE_DIR}/main.cpp)
+target_link_libraries(tarvine PRIVATE TarvineWidgets)

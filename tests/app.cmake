@@ -24,3 +24,8 @@ endfunction()
 tarvine_add_qt_test(highlight_rule_tests
   SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/app/HighlightingEditor/HighlightRuleTest.cpp
   LIBRARIES HighlightRules)
+
+# The editor component, driven with key clicks.
+tarvine_add_qt_test(highlighting_editor_tests
+  SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/app/HighlightingEditor/HighlightingEditorTest.cpp
+  LIBRARIES HighlightingEditor)

@@ -118,9 +118,20 @@ std::vector<VisibleLine> TextView::visibleLines() const
 
 qreal TextView::verticalOffset() const
 {
-    // The scroll bar counts lines of the layout; with one font every line is
-    // one line spacing high.
-    return verticalScrollBar()->value() * fontMetrics().lineSpacing();
+    // The text scrolls by lines, so the document has no pixel coordinates of
+    // its own. A line's document y is the margin plus one line spacing per
+    // layout line above it; the offset is that y less the viewport y of the
+    // top block, which keeps every line's document y fixed while scrolling.
+    const QTextBlock top = firstVisibleBlock();
+    if (!top.isValid()) {
+        return 0;
+    }
+    qreal viewportTop = blockBoundingGeometry(top).translated(contentOffset()).top();
+    if (const QTextLayout* layout = top.layout(); layout && layout->lineCount() > 0) {
+        viewportTop += layout->lineAt(0).y();
+    }
+    const qreal documentTop = document()->documentMargin() + top.firstLineNumber() * fontMetrics().lineSpacing();
+    return documentTop - viewportTop;
 }
 
 qreal TextView::textAreaWidth() const
