@@ -1,5 +1,6 @@
 #include "ContentView.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QBrush>
 #include <QElapsedTimer>
@@ -102,7 +103,13 @@ ContentView::ContentView(SettingsStore* settings, QWidget* parent)
 
     runningBar_->setContent(tr("Execution running, please wait."));
     pendingBar_->setContent(tr("Execution pending"));
-    runButton_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Return));
+    // Ctrl+Return runs at once (a button's own shortcut waits for its click
+    // animation), and only while the run button is shown.
+    auto* runAction = new QAction(runButton_);
+    runAction->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)});
+    runButton_->addAction(runAction);
+    connect(runAction, &QAction::triggered, this, [this] { run(); });
+    runButton_->setToolTip(tr("Evaluate now (%1)").arg(runAction->shortcut().toString(QKeySequence::NativeText)));
     pendingBar_->setAccessory(runButton_);
     cacheBar_->setAccessory(closeCacheButton_);
     connect(runButton_, &QAbstractButton::clicked, this, [this] { run(); });

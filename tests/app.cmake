@@ -29,3 +29,10 @@ tarvine_add_qt_test(highlight_rule_tests
 tarvine_add_qt_test(highlighting_editor_tests
   SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/app/HighlightingEditor/HighlightingEditorTest.cpp
   LIBRARIES HighlightingEditor)
+
+# The real windows, driven with key clicks; they need the engine.
+if(TARGET TarvineWidgets)
+  tarvine_add_qt_test(app_window_tests
+    SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/app/WindowTest.cpp
+    LIBRARIES TarvineWidgets)
+endif()
