@@ -132,7 +132,13 @@ ContentView::ContentView(SettingsStore* settings, QWidget* parent)
     setFocusProxy(editor_);
 }
 
-ContentView::~ContentView() = default;
+ContentView::~ContentView()
+{
+    // The editor and the gutters read this view's members, and losing focus
+    // while the widget tree is torn down makes the editor write its text:
+    // they go first, while everything they use still exists.
+    delete editorArea_;
+}
 
 LineNumberGutter* ContentView::ruler() const
 {

@@ -26,3 +26,11 @@ target_link_libraries(TarvineWidgets PUBLIC HighlightingEditor TarvineCore Qt6::
 
 add_executable(tarvine ${CMAKE_CURRENT_SOURCE_DIR}/main.cpp)
 target_link_libraries(tarvine PRIVATE TarvineWidgets)
+
+# The window's costs on a long document.
+if(TARVINE_BUILD_BENCHMARKS)
+  find_package(benchmark REQUIRED)
+  find_package(Qt6 6.4 REQUIRED COMPONENTS Test)
+  add_executable(tarvine_app_bench ${PROJECT_SOURCE_DIR}/bench/app/AppBench.cpp)
+  target_link_libraries(tarvine_app_bench PRIVATE TarvineWidgets Qt6::Test benchmark::benchmark)
+endif()

@@ -158,8 +158,10 @@ HighlightingEditor::HighlightingEditor(TextBinding text, QList<HighlightRule> hi
 
 HighlightingEditor::~HighlightingEditor()
 {
-    // The coordinator watches the text view; let it go first.
+    // The coordinator watches the text view and the highlighter reads the
+    // rules: both go before the members they use.
     coordinator_.reset();
+    delete textView_;
 }
 
 HighlightingEditor& HighlightingEditor::onEditingChanged(std::function<void()> callback)

@@ -417,6 +417,18 @@ private slots:
         QVERIFY(view->pendingBar()->isVisible());
     }
 
+    void aFocusedWindowWithTextIsTornDownCleanly()
+    {
+        ContentView* view = openWindow();
+        QVERIFY(view);
+        QTest::keyClicks(view->textView(), QStringLiteral("1 + 1"));
+        QVERIFY(view->textView()->hasFocus());
+        // Losing focus during the teardown used to write the text into a
+        // destroyed view.
+        delete view->window();
+        QTRY_VERIFY(app->windows().isEmpty());
+    }
+
     void theFunctionListShowsEveryBuiltInSorted()
     {
         SettingsWindow* settings = app->showSettings();
