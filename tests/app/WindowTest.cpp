@@ -425,7 +425,9 @@ private slots:
         QVERIFY(view->textView()->hasFocus());
         // Losing focus during the teardown used to write the text into a
         // destroyed view.
-        delete view->window();
+        QWidget* window = view->window();
+        delete view;
+        delete window;
         QTRY_VERIFY(app->windows().isEmpty());
     }
 
