@@ -22,7 +22,7 @@ constexpr int frameWidth = 10;
 // Space between the icon's frame and the text.
 constexpr int spacing = 8;
 // The side of the icon and accessory images.
-constexpr int imageSize = 20;
+constexpr int imageSize = 16;
 // The gap above the icon.
 constexpr int iconInset = 2;
 // How much of the accent colour tints the background.
@@ -45,7 +45,8 @@ StatusBar::StatusBar(StatusType contentType, QWidget* parent)
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(padding, padding, padding, padding);
     row->setSpacing(spacing);
-    row->addSpacing(frameWidth);
+    // A box layout adds no spacing next to a spacer, so the gap is part of it.
+    row->addSpacing(frameWidth + spacing);
     row->addWidget(label_, 1, Qt::AlignTop);
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     setMinimumHeight(imageSize + iconInset + 2 * padding);
