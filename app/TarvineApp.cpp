@@ -58,6 +58,8 @@ SettingsWindow* TarvineApp::showSettings()
     if (!settingsWindow_) {
         settingsWindow_ = new SettingsWindow(&settings_, BridgeAdapter::functionListing());
         settingsWindow_->setAttribute(Qt::WA_DeleteOnClose);
+        // Closing the last document window quits, settings open or not.
+        settingsWindow_->setAttribute(Qt::WA_QuitOnClose, false);
     }
     settingsWindow_->show();
     settingsWindow_->raise();
