@@ -18,4 +18,9 @@ std::size_t count(std::string_view text);
 // Whether `text` is well-formed UTF-8.
 bool isValidUtf8(std::string_view text);
 
+// The byte offset just past the character that begins at byte `offset`, for
+// walking a text one character at a time. `offset` must lie below
+// text.size() and on a character boundary.
+std::size_t characterEnd(std::string_view text, std::size_t offset);
+
 } // namespace engine::Graphemes

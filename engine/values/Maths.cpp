@@ -1,6 +1,7 @@
 #include "values/Maths.h"
 
 #include <limits>
+#include <numeric>
 #include <string>
 
 #include "values/InterpretError.h"
@@ -9,45 +10,68 @@ namespace engine::Maths {
 
 namespace {
 
-__extension__ using Int128 = __int128;
-
-const std::string arithmeticOverflow = "Arithmetic overflow";
-const std::string divisionByZero = "Division by zero";
+__extension__ using UnsignedWide = unsigned __int128;
 
 // The most negative 64-bit value is excluded, so negation is always safe.
 constexpr std::int64_t largest = std::numeric_limits<std::int64_t>::max();
 
-std::int64_t checked(Int128 value)
+[[noreturn]] void throwOverflow() { throw InterpretError(std::string(arithmeticOverflow)); }
+
+// |value| without overflow, even for the most negative 128-bit value.
+UnsignedWide magnitude(Wide value)
 {
-    if (value > largest || value < -largest)
-        throw InterpretError(arithmeticOverflow);
-    return static_cast<std::int64_t>(value);
+    return value < 0 ? UnsignedWide(0) - UnsignedWide(value) : UnsignedWide(value);
 }
 
-Int128 gcd(Int128 a, Int128 b)
+// Euclid at full width only while an operand needs it; most numbers are
+// small, and 64-bit division is far cheaper than 128-bit division.
+UnsignedWide gcd(UnsignedWide a, UnsignedWide b)
 {
-    while (b != 0) {
-        const Int128 remainder = a % b;
+    while (b != 0 && ((a >> 64) != 0 || (b >> 64) != 0)) {
+        const UnsignedWide remainder = a % b;
         a = b;
         b = remainder;
     }
-    return a;
+    if (b == 0)
+        return a;
+    return std::gcd(static_cast<std::uint64_t>(a), static_cast<std::uint64_t>(b));
 }
 
 } // namespace
 
-Fraction reduceFraction(std::int64_t numerator, std::int64_t denominator)
+std::int64_t narrow(Wide value)
+{
+    if (value > largest || value < -largest)
+        throwOverflow();
+    return static_cast<std::int64_t>(value);
+}
+
+Fraction reduceWide(Wide numerator, Wide denominator)
 {
     if (denominator == 0)
-        throw InterpretError(divisionByZero);
-    Int128 n = numerator;
-    Int128 d = denominator;
-    if (d < 0) {
-        n = -n;
-        d = -d;
-    }
-    const Int128 divisor = gcd(n < 0 ? -n : n, d);
-    return {checked(n / divisor), checked(d / divisor)};
+        throw InterpretError(std::string(divisionByZero));
+    const bool negative = (numerator < 0) != (denominator < 0);
+    UnsignedWide n = magnitude(numerator);
+    UnsignedWide d = magnitude(denominator);
+    const UnsignedWide divisor = gcd(n, d); // d ≠ 0, so divisor ≠ 0; 0/d gives 0/1
+    n /= divisor;
+    d /= divisor;
+    if (n > UnsignedWide(largest) || d > UnsignedWide(largest))
+        throwOverflow();
+    const auto reducedNumerator = static_cast<std::int64_t>(n);
+    return {negative ? -reducedNumerator : reducedNumerator, static_cast<std::int64_t>(d)};
+}
+
+Fraction reduceFraction(std::int64_t numerator, std::int64_t denominator)
+{
+    return reduceWide(numerator, denominator);
+}
+
+int compare(Fraction left, Fraction right)
+{
+    const Wide x = Wide(left.numerator) * right.denominator;
+    const Wide y = Wide(right.numerator) * left.denominator;
+    return (x > y) - (x < y);
 }
 
 Units removeZeroExponents(const Units& units)
@@ -63,7 +87,7 @@ Units mergeUnits(const Units& left, const Units& right, int sign)
 {
     Units result = left;
     for (const auto& [name, exponent] : right)
-        result.set(name, checked(Int128(result.exponent(name)) + Int128(sign) * exponent));
+        result.set(name, narrow(Wide(result.exponent(name)) + Wide(sign) * exponent));
     return result;
 }
 

@@ -1,10 +1,19 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 #include "values/Units.h"
 
 namespace engine::Maths {
+
+// Every product of two 64-bit values, and every sum of two such products of
+// canonical numbers, fits in 128 bits; arithmetic is carried out at this width
+// and narrowed only once the result is reduced.
+__extension__ using Wide = __int128;
+
+inline constexpr std::string_view arithmeticOverflow = "Arithmetic overflow";
+inline constexpr std::string_view divisionByZero = "Division by zero";
 
 struct Fraction {
     std::int64_t numerator;
@@ -17,6 +26,16 @@ struct Fraction {
 // a zero denominator and "Arithmetic overflow" when the result is not
 // representable.
 Fraction reduceFraction(std::int64_t numerator, std::int64_t denominator);
+// The same for 128-bit parts: only the reduced result has to fit within
+// ±(2^63 − 1), so (2^62/3) × (3/2) is 2^61 although 3 × 2^62 does not fit.
+Fraction reduceWide(Wide numerator, Wide denominator);
+
+// The value itself; throws "Arithmetic overflow" outside ±(2^63 − 1).
+std::int64_t narrow(Wide value);
+
+// The exact order of two fractions with positive denominators: negative,
+// zero or positive as left is below, equal to or above right. Never fails.
+int compare(Fraction left, Fraction right);
 
 // Exactly the entries whose exponent is not 0, in their order.
 Units removeZeroExponents(const Units& units);

@@ -42,10 +42,10 @@ bool Units::operator==(const Units& other) const
 void Units::hash(Hasher& hasher) const
 {
     std::uint64_t sum = 0;
-    for (const auto& [name, exponent] : entries_) {
+    for (const auto& unit : entries_) {
         sum += Hasher::single([&](Hasher& entry) {
-            entry.combine(std::string_view(name));
-            entry.combineSigned(exponent);
+            entry.combine(std::string_view(unit.first));
+            entry.combineSigned(unit.second);
         });
     }
     hasher.combine(static_cast<std::uint64_t>(entries_.size()));

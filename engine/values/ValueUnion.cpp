@@ -162,10 +162,10 @@ bool Table::operator==(const Table& other) const
 void Table::hash(Hasher& hasher) const
 {
     std::uint64_t sum = 0;
-    for (const auto& [key, value] : value()) {
+    for (const auto& pair : value()) {
         sum += Hasher::single([&](Hasher& entry) {
-            key.hash(entry);
-            value.hash(entry);
+            pair.first.hash(entry);
+            pair.second.hash(entry);
         });
     }
     hasher.combine(static_cast<std::uint64_t>(size()));

@@ -22,7 +22,7 @@ struct ASTWriter {
     static std::string writeUnits(const Units& units);
     // The prime factors in ascending order, with multiplicity; below 2, none.
     static std::vector<std::int64_t> primeFactors(std::int64_t of);
-    // An alternative units text, "kg×m per s×s" style; nothing calls it.
+    // An alternative units text, "kg×m per s²"; nothing calls it.
     static std::string newUnitFormatter(const Number& number);
 
     // The digits part of a number.

@@ -1,0 +1,592 @@
+#include "frontend/Parser.h"
+
+#include <algorithm>
+#include <exception>
+#include <span>
+#include <string>
+#include <utility>
+
+#include "values/Callable.h"
+#include "values/MultiError.h"
+
+namespace engine {
+
+namespace {
+
+namespace message {
+constexpr std::string_view tooDeep = "Expression nested too deeply";
+constexpr std::string_view unknown = "Unknown";
+constexpr std::string_view unreachable = "unreachable error message";
+constexpr std::string_view expectedNewline = "Expected newline";
+
+constexpr std::string_view functionName = "Identifier must follow 'function' keyword";
+constexpr std::string_view functionEqual = "'=' must be used for function definition";
+constexpr std::string_view argumentsParen = "Argument mappings in function definitions must be wrapped in parentheses";
+constexpr std::string_view argumentsClose = "Missing ')' after argument mappings";
+constexpr std::string_view returnsOpen = "Expected '(' to group return mappings";
+constexpr std::string_view returnsClose = "Expected ')' to close return mappings";
+constexpr std::string_view bodyOpen = "Function body must be wrapped in curly braces";
+constexpr std::string_view bodyClose = "Missing '}' after function body";
+constexpr std::string_view bodyEmpty = "expected expression in function body";
+constexpr std::string_view mappingName = "Expected identifier";
+
+constexpr std::string_view assignToUnderscore = "Can't assign to '_'";
+constexpr std::string_view assignToExpression = "Can't assign to that expression";
+constexpr std::string_view equalityOperator = "Expected '==' or '!='";
+constexpr std::string_view comparisonOperator = "Expected '>' or '>=' or '<' or '<='";
+constexpr std::string_view termOperator = "Expected '+' or '-'";
+constexpr std::string_view factorOperator = "Expected '*' or '/'";
+constexpr std::string_view unaryOperator = "Expected '-' or '!'";
+constexpr std::string_view onlyAssignments = "Only assignments allowed";
+constexpr std::string_view argumentsEnd = "Expect ')' after invocation arguments";
+constexpr std::string_view noLiteral = "found a number or string but it had no literal";
+constexpr std::string_view groupingEnd = "Expected ')' but didn't find it.";
+constexpr std::string_view tableEnd = "Expected '}' to close table literal.";
+constexpr std::string_view listEnd = "Expected ']' to close list literal.";
+constexpr std::string_view noPrimary = "expected primary but found none";
+} // namespace message
+
+} // namespace
+
+// While this lives, `levels` more nodes enclose what is being parsed.
+class Parser::Nesting {
+public:
+    explicit Nesting(Parser& parser, int levels = 1) : parser_(parser), levels_(levels) { parser_.depth_ += levels_; }
+    ~Nesting() { parser_.depth_ -= levels_; }
+    Nesting(const Nesting&) = delete;
+    Nesting& operator=(const Nesting&) = delete;
+
+private:
+    Parser& parser_;
+    int levels_;
+};
+
+std::vector<Statement> Parser::parse(const std::vector<Token>& tokens)
+{
+    Parser parser(tokens);
+    parser.run();
+    if (!parser.errors_.empty())
+        throw MultiError<ParseError>(std::move(parser.errors_));
+    return std::move(parser.statements_);
+}
+
+// document → ( newline | statement ( newline | eof ) )* eof
+void Parser::run()
+{
+    for (;;) {
+        if (peek().type == TokenType::newline) {
+            advance();
+            continue;
+        }
+        if (isAtEnd())
+            return;
+        // Recovery skips exactly the token the error was found at, so a bad
+        // line may give several errors but no token is ever read twice.
+        try {
+            depth_ = 0;
+            statements_.push_back(statement());
+            if (peek().type == TokenType::newline)
+                advance();
+            else if (!isAtEnd())
+                fail(message::expectedNewline);
+        } catch (ParseError& error) {
+            if (!isAtEnd())
+                advance();
+            errors_.push_back(std::move(error));
+        } catch (const std::exception&) {
+            errors_.emplace_back(std::string(message::unknown), static_cast<std::int64_t>(current_));
+            if (!isAtEnd())
+                advance();
+        }
+    }
+}
+
+// statement → "function" functionDefinition | expression
+Statement Parser::statement()
+{
+    if (peek().type == TokenType::function) {
+        advance();
+        return functionDefinition();
+    }
+    return Statement::expression(expression().expression);
+}
+
+// functionDefinition → IDENTIFIER "=" "(" mappingList? ")" ( "->" ( "*" | "(" ( "*" | mappingList ) ")" ) )?
+//                      "{" expression+ "}"
+Statement Parser::functionDefinition()
+{
+    if (!check(TokenType::identifier))
+        fail(message::functionName);
+    Token name = consume(TokenType::identifier, message::unreachable);
+
+    if (!check(TokenType::equal))
+        fail(message::functionEqual);
+    advance();
+
+    if (!check(TokenType::leftParen))
+        fail(message::argumentsParen);
+    advance();
+    std::vector<ArgumentMapping> argumentMappings;
+    if (!check(TokenType::rightParen))
+        argumentMappings = mappingList();
+    skip();
+    if (!check(TokenType::rightParen))
+        fail(message::argumentsClose);
+    advance();
+
+    ReturnMapping returnMapping = ReturnMapping::singleValue();
+    if (check(TokenType::rightArrow)) {
+        advance();
+        if (check(TokenType::star)) {
+            advance();
+            returnMapping = ReturnMapping::all();
+        } else if (check(TokenType::leftParen)) {
+            advance();
+            if (check(TokenType::star)) {
+                advance();
+                returnMapping = ReturnMapping::all();
+            } else {
+                returnMapping = ReturnMapping::list(mappingList());
+                skip();
+            }
+            if (!check(TokenType::rightParen))
+                fail(message::returnsClose);
+            advance();
+        } else {
+            fail(message::returnsOpen);
+        }
+    }
+
+    if (!check(TokenType::leftCurly))
+        fail(message::bodyOpen);
+    advance();
+    // Body expressions need no separator beyond optional newlines.
+    std::vector<Expression> body;
+    skip();
+    body.push_back(expression().expression);
+    for (;;) {
+        skip();
+        if (check(TokenType::rightCurly))
+            break;
+        body.push_back(expression().expression);
+    }
+    skip();
+    if (!check(TokenType::rightCurly))
+        fail(message::bodyClose);
+    advance();
+    if (body.empty())
+        fail(message::bodyEmpty);
+    // A body of one expression returns its value, whatever the return part says.
+    if (body.size() == 1)
+        returnMapping = ReturnMapping::singleValue();
+    return Statement::function(std::move(name), std::move(argumentMappings), std::move(returnMapping),
+                               std::move(body));
+}
+
+// mappingList → IDENTIFIER IDENTIFIER? ( "," IDENTIFIER IDENTIFIER? )*
+std::vector<ArgumentMapping> Parser::mappingList()
+{
+    std::vector<ArgumentMapping> mappings;
+    skip();
+    for (;;) {
+        if (!check(TokenType::identifier))
+            fail(message::mappingName);
+        const Token& first = advance();
+        if (check(TokenType::identifier))
+            mappings.push_back({first.lexeme, advance().lexeme});
+        else
+            mappings.push_back({first.lexeme, first.lexeme});
+        if (!check(TokenType::comma))
+            return mappings;
+        advance();
+        skip();
+    }
+}
+
+// The rules are written so that a level that only passes its operand through
+// costs almost no stack: the work of building a node lives in helpers that are
+// never inlined, and whose frames exist only while their own operands parse.
+
+// expression → assignment
+Parser::Node Parser::expression() { return assignment(); }
+
+// assignment → equality ( ( "=" | ":" ) assignment )?
+Parser::Node Parser::assignment()
+{
+    Node target = equality();
+    if (check(TokenType::equal) || check(TokenType::colon))
+        assignTo(target);
+    return target;
+}
+
+// Turns the target into the assignment of the value that follows "=".
+[[gnu::noinline]] void Parser::assignTo(Node& target)
+{
+    checkDepth(1);
+    advance();
+    Node value = nested(&Parser::assignment);
+    const auto* reference = target.expression.data.as<ExpressionKind::Reference>();
+    if (!reference)
+        fail(message::assignToExpression);
+    if (reference->name == "_")
+        fail(message::assignToUnderscore);
+    // The node carries the last token of its value.
+    target = {Expression{ExpressionKind::assignment(reference->name, std::move(value.expression)), previous()},
+              value.height + 1};
+}
+
+// equality → comparison ( ( "==" | "!=" ) comparison )*
+Parser::Node Parser::equality()
+{
+    static constexpr Operator operators[]{
+        {TokenType::equalEqual, BinaryOperation::equality},
+        {TokenType::bangEqual, BinaryOperation::inequality},
+    };
+    return leftAssociative(&Parser::comparison, operators, message::equalityOperator);
+}
+
+// comparison → term ( ( ">" | ">=" | "<" | "<=" ) term )*
+Parser::Node Parser::comparison()
+{
+    static constexpr Operator operators[]{
+        {TokenType::greater, BinaryOperation::greater},
+        {TokenType::greaterEqual, BinaryOperation::greaterEqual},
+        {TokenType::lesser, BinaryOperation::lesser},
+        {TokenType::lesserEqual, BinaryOperation::lesserEqual},
+    };
+    return leftAssociative(&Parser::term, operators, message::comparisonOperator);
+}
+
+// term → factor ( ( "+" | "-" ) factor )*
+Parser::Node Parser::term()
+{
+    static constexpr Operator operators[]{
+        {TokenType::plus, BinaryOperation::add},
+        {TokenType::minus, BinaryOperation::subtract},
+    };
+    return leftAssociative(&Parser::factor, operators, message::termOperator);
+}
+
+// factor → unary ( ( "*" | "/" | "%" ) unary )*
+Parser::Node Parser::factor()
+{
+    static constexpr Operator operators[]{
+        {TokenType::star, BinaryOperation::multiply},
+        {TokenType::slash, BinaryOperation::divide},
+        {TokenType::percent, BinaryOperation::modulo},
+    };
+    return leftAssociative(&Parser::unary, operators, message::factorOperator);
+}
+
+// level → operand ( operator operand )*
+Parser::Node Parser::leftAssociative(Rule operand, std::span<const Operator> operators,
+                                     std::string_view mismatchMessage)
+{
+    Node left = (this->*operand)();
+    if (matchingOperator(operators))
+        chain(left, operand, operators, mismatchMessage);
+    return left;
+}
+
+// The operators of a level, building the tree to the left.
+[[gnu::noinline]] void Parser::chain(Node& left, Rule operand, std::span<const Operator> operators,
+                                     std::string_view mismatchMessage)
+{
+    while (const Operator* found = matchingOperator(operators)) {
+        // The chain is built iteratively, but walking it recurses once per
+        // operator, so each one counts as a level.
+        checkDepth(left.height + 1);
+        const Token& token = advance();
+        if (token.type != found->token)
+            fail(mismatchMessage);
+        Node right = nested(operand);
+        combine(left, found->operation, std::move(right), token);
+    }
+}
+
+[[gnu::noinline]] void Parser::combine(Node& left, BinaryOperation operation, Node right, const Token& token)
+{
+    const int height = std::max(left.height, right.height) + 1;
+    left = {Expression{ExpressionKind::binary(operation, std::move(left.expression), std::move(right.expression)),
+                       token},
+            height};
+}
+
+const Parser::Operator* Parser::matchingOperator(std::span<const Operator> operators) const
+{
+    for (const Operator& candidate : operators)
+        if (check(candidate.token))
+            return &candidate;
+    return nullptr;
+}
+
+// unary → ( "-" | "!" ) unary | call
+Parser::Node Parser::unary()
+{
+    if (!check(TokenType::minus) && !check(TokenType::bang))
+        return call();
+    return unaryOperation();
+}
+
+[[gnu::noinline]] Parser::Node Parser::unaryOperation()
+{
+    checkDepth(1);
+    const Token& token = advance();
+    UnaryOperation operation{};
+    if (token.type == TokenType::minus)
+        operation = UnaryOperation::negate;
+    else if (token.type == TokenType::bang)
+        operation = UnaryOperation::not_;
+    else
+        fail(message::unaryOperator);
+    Node operand = nested(&Parser::unary);
+    return {Expression{ExpressionKind::unary(operation, std::move(operand.expression)), token}, operand.height + 1};
+}
+
+// call → primary ( "(" arguments? ")" )*
+Parser::Node Parser::call()
+{
+    Node callee = primary();
+    if (check(TokenType::leftParen))
+        invocations(callee);
+    return callee;
+}
+
+// Turns the callee into the calls that follow it.
+[[gnu::noinline]] void Parser::invocations(Node& callee)
+{
+    while (check(TokenType::leftParen)) {
+        // Each call of a chain holds the one before it.
+        checkDepth(callee.height + 1);
+        advance();
+        int tallest = 0;
+        std::vector<Expression> arguments = [&] {
+            Nesting inside(*this);
+            return this->arguments(tallest);
+        }();
+        if (!check(TokenType::rightParen))
+            fail(message::argumentsEnd);
+        const int height = std::max(callee.height, tallest) + 1;
+        callee = {Expression{ExpressionKind::invocation(std::move(callee.expression), std::move(arguments)),
+                             advance()},
+                  height};
+    }
+}
+
+// arguments → expression ( "," expression )*, where only the first may be
+// unlabelled; it is then labelled "_".
+std::vector<Expression> Parser::arguments(int& tallest)
+{
+    std::vector<Expression> arguments;
+    if (check(TokenType::rightParen))
+        return arguments;
+    skip();
+    for (;;) {
+        // An argument is labelled exactly when it starts with a name and "=" or
+        // ":". An unlabelled one is wrapped in an assignment, one level more.
+        const bool labelled = check(TokenType::identifier)
+            && (peekNext().type == TokenType::equal || peekNext().type == TokenType::colon);
+        if (!labelled)
+            checkDepth(1);
+        Node argument = nested(&Parser::expression, labelled ? 0 : 1);
+        if (!argument.expression.data.as<ExpressionKind::Assignment>()) {
+            if (!arguments.empty())
+                fail(message::onlyAssignments);
+            labelAsFirst(argument);
+        }
+        tallest = std::max(tallest, argument.height);
+        arguments.push_back(std::move(argument.expression));
+        if (!check(TokenType::comma)) {
+            skip();
+            return arguments;
+        }
+        advance();
+        skip();
+    }
+}
+
+// Wraps an unlabelled first argument in an assignment to "_" that carries the
+// argument's own token.
+[[gnu::noinline]] void Parser::labelAsFirst(Node& argument)
+{
+    Token token = argument.expression.token;
+    argument = {Expression{ExpressionKind::assignment("_", std::move(argument.expression)), std::move(token)},
+                argument.height + 1};
+}
+
+// primary → NUMBER IDENTIFIER? | STRING | IDENTIFIER | grouping | table | list
+Parser::Node Parser::primary()
+{
+    if (check(TokenType::number) || check(TokenType::string))
+        return literal();
+    if (check(TokenType::identifier)) {
+        const Token& name = advance();
+        return {Expression{ExpressionKind::reference(name.lexeme), name}, 0};
+    }
+    if (check(TokenType::leftParen))
+        return grouping();
+    if (check(TokenType::leftCurly))
+        return table();
+    if (check(TokenType::leftSquare))
+        return list();
+    fail(message::noPrimary);
+}
+
+// literal → NUMBER IDENTIFIER? | STRING
+[[gnu::noinline]] Parser::Node Parser::literal()
+{
+    const Token& token = advance();
+    if (!token.literal)
+        fail(message::noLiteral);
+    Node value{Expression{ExpressionKind::value(*token.literal), token}, 0};
+    // A name right after a number is its unit: 5 km is 5 × km.
+    if (token.type == TokenType::number && check(TokenType::identifier))
+        attachUnit(value);
+    return value;
+}
+
+// Multiplies the operand by the unit named next; both new nodes carry the
+// unit's token.
+[[gnu::noinline]] void Parser::attachUnit(Node& operand)
+{
+    checkDepth(operand.height + 1);
+    const Token& unit = advance();
+    operand = {Expression{ExpressionKind::binary(BinaryOperation::multiply, std::move(operand.expression),
+                                                 Expression{ExpressionKind::reference(unit.lexeme), unit}),
+                          unit},
+               operand.height + 1};
+}
+
+// grouping → "(" expression ")" IDENTIFIER?
+[[gnu::noinline]] Parser::Node Parser::grouping()
+{
+    checkDepth(1);
+    const Token& open = advance();
+    Nesting inside(*this);
+    Node inner = expression();
+    consume(TokenType::rightParen, message::groupingEnd);
+    // A unit after the parentheses: (1 + 2) m is (1 + 2) × m.
+    if (check(TokenType::identifier))
+        attachUnit(inner);
+    inner = {Expression{ExpressionKind::grouping(std::move(inner.expression)), open}, inner.height + 1};
+    return inner;
+}
+
+// table → "{" elements "}"
+[[gnu::noinline]] Parser::Node Parser::table()
+{
+    checkDepth(1);
+    const Token& open = advance();
+    int tallest = 0;
+    std::vector<Expression> entries = [&] {
+        Nesting inside(*this);
+        return elements(TokenType::rightCurly, ElementMode::table, tallest);
+    }();
+    consume(TokenType::rightCurly, message::tableEnd);
+    return tableNode(open, std::move(entries), tallest + 1);
+}
+
+// A table literal runs its entries as the body of an anonymous function that
+// returns every name it bound; the call and its callee carry the "{".
+[[gnu::noinline]] Parser::Node Parser::tableNode(const Token& open, std::vector<Expression> entries, int height)
+{
+    Expression callee{
+        ExpressionKind::value(Callable::userDefinedFunction({}, ReturnMapping::all(), std::move(entries))), open};
+    return {Expression{ExpressionKind::invocation(std::move(callee), {}), open}, height};
+}
+
+// list → "[" elements? "]"
+[[gnu::noinline]] Parser::Node Parser::list()
+{
+    checkDepth(1);
+    const Token& open = advance();
+    int tallest = 0;
+    std::vector<Expression> elements;
+    if (check(TokenType::rightSquare)) {
+        advance();
+    } else {
+        elements = [&] {
+            Nesting inside(*this);
+            return this->elements(TokenType::rightSquare, ElementMode::list, tallest);
+        }();
+        consume(TokenType::rightSquare, message::listEnd);
+    }
+    return listNode(open, std::move(elements), tallest + 1);
+}
+
+[[gnu::noinline]] Parser::Node Parser::listNode(const Token& open, std::vector<Expression> elements, int height)
+{
+    return {Expression{ExpressionKind::list(std::move(elements)), open}, height};
+}
+
+// elements → ( "," )* element ( ( "," )* element )* ( "," )*, where newlines
+// count as commas and an element is an expression in a table and an equality
+// (no assignment) in a list.
+std::vector<Expression> Parser::elements(TokenType closing, ElementMode mode, int& tallest)
+{
+    std::vector<Expression> elements;
+    skip({TokenType::comma});
+    for (;;) {
+        Node element = mode == ElementMode::table ? expression() : equality();
+        tallest = std::max(tallest, element.height);
+        elements.push_back(std::move(element.expression));
+        skip({TokenType::comma});
+        if (check(closing))
+            return elements;
+    }
+}
+
+Parser::Node Parser::nested(Rule rule, int levels)
+{
+    Nesting inside(*this, levels);
+    return (this->*rule)();
+}
+
+// Stands in for the eof token when the token array lacks one.
+const Token& Parser::endOfInput()
+{
+    static const Token token{TokenType::eof, "", std::nullopt, 0, 0};
+    return token;
+}
+
+const Token& Parser::advance()
+{
+    if (!isAtEnd())
+        ++current_;
+    return previous();
+}
+
+// The token just consumed; at the very start, the first token.
+const Token& Parser::previous() const { return current_ > 0 ? tokens_[current_ - 1] : peek(); }
+
+const Token& Parser::consume(TokenType type, std::string_view message)
+{
+    if (!check(type))
+        fail(message);
+    return advance();
+}
+
+void Parser::skip(std::initializer_list<TokenType> types)
+{
+    for (;;) {
+        const TokenType type = peek().type;
+        if (type != TokenType::newline && std::find(types.begin(), types.end(), type) == types.end())
+            return;
+        if (isAtEnd())
+            return;
+        advance();
+    }
+}
+
+void Parser::fail(std::string_view message) const
+{
+    throw ParseError(std::string(message), static_cast<std::int64_t>(current_));
+}
+
+void Parser::checkDepth(int height) const
+{
+    if (depth_ + height > maxExpressionDepth)
+        fail(message::tooDeep);
+}
+
+} // namespace engine

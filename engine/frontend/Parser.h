@@ -1,0 +1,113 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <initializer_list>
+#include <span>
+#include <string_view>
+#include <vector>
+
+#include "frontend/ParseError.h"
+#include "frontend/SyntaxTree.h"
+#include "frontend/Token.h"
+
+namespace engine {
+
+// Recursive descent over the tokens of a whole document. It keeps going after
+// an error to collect as many as it can, then throws them all.
+class Parser {
+public:
+    // Every syntax tree walk (interpreter, writers, equality, hashing,
+    // destruction) recurses once per level, so a statement's tree may be at
+    // most this many levels deep, counting every node that holds another
+    // (groupings, unary operators, list and table literals, calls, arguments,
+    // assignments, and each operator of a left-associative chain). Ordinary
+    // documents never come near it, and a deeper one gets an error instead of
+    // exhausting the stack.
+    static constexpr int maxExpressionDepth = 256;
+
+    // The statements of the document. Throws MultiError<ParseError> with every
+    // error found, in order; never returns a partial list. The tokens should end
+    // with an eof token; when they do not, their end is taken as one.
+    static std::vector<Statement> parse(const std::vector<Token>& tokens);
+
+private:
+    // An expression and the height of its tree: 0 for a literal or a name,
+    // otherwise one more than its tallest child.
+    struct Node {
+        Expression expression;
+        int height = 0;
+    };
+    enum class ElementMode { table, list };
+    // One operator of a binary precedence level.
+    struct Operator {
+        TokenType token;
+        BinaryOperation operation;
+    };
+    class Nesting;
+
+    explicit Parser(const std::vector<Token>& tokens) : tokens_(tokens) {}
+
+    void run();
+    Statement statement();
+    Statement functionDefinition();
+    std::vector<ArgumentMapping> mappingList();
+
+    using Rule = Node (Parser::*)();
+
+    Node expression();
+    Node assignment();
+    void assignTo(Node& target);
+    Node equality();
+    Node comparison();
+    Node term();
+    Node factor();
+    Node leftAssociative(Rule operand, std::span<const Operator> operators, std::string_view mismatchMessage);
+    void chain(Node& left, Rule operand, std::span<const Operator> operators, std::string_view mismatchMessage);
+    void combine(Node& left, BinaryOperation operation, Node right, const Token& token);
+    const Operator* matchingOperator(std::span<const Operator> operators) const;
+    Node unary();
+    Node unaryOperation();
+    Node call();
+    void invocations(Node& callee);
+    // `tallest` receives the height of the tallest argument or element.
+    std::vector<Expression> arguments(int& tallest);
+    void labelAsFirst(Node& argument);
+    Node primary();
+    Node literal();
+    void attachUnit(Node& operand);
+    Node grouping();
+    Node table();
+    Node tableNode(const Token& open, std::vector<Expression> entries, int height);
+    Node list();
+    Node listNode(const Token& open, std::vector<Expression> elements, int height);
+    std::vector<Expression> elements(TokenType closing, ElementMode mode, int& tallest);
+    // The rule, parsed inside `levels` more enclosing nodes.
+    Node nested(Rule rule, int levels = 1);
+
+    // Token cursor. Past the last token, peek sees an eof token.
+    const Token& peek() const { return current_ < tokens_.size() ? tokens_[current_] : endOfInput(); }
+    const Token& peekNext() const { return current_ + 1 < tokens_.size() ? tokens_[current_ + 1] : endOfInput(); }
+    bool isAtEnd() const { return peek().type == TokenType::eof; }
+    bool check(TokenType type) const { return !isAtEnd() && peek().type == type; }
+    static const Token& endOfInput();
+    const Token& advance();
+    const Token& previous() const;
+    const Token& consume(TokenType type, std::string_view message);
+    void skip(std::initializer_list<TokenType> types = {});
+
+    [[noreturn]] void fail(std::string_view message) const;
+    // Fails unless a new node of the given height fits below the nodes that
+    // enclose the one being parsed.
+    void checkDepth(int height) const;
+
+    const std::vector<Token>& tokens_;
+    std::vector<ParseError> errors_;
+    std::vector<Statement> statements_;
+    // Index of the next unconsumed token; only grows.
+    std::size_t current_ = 0;
+    // How many nodes enclose the one being parsed.
+    int depth_ = 0;
+};
+
+} // namespace engine
