@@ -107,7 +107,21 @@ bool TableKeyEqual::operator()(const ValueUnion& left, const ValueUnion& right) 
 
 std::size_t TableKeyHash::operator()(const ValueUnion& key) const
 {
-    return static_cast<std::size_t>(Hasher::single([&](Hasher& hasher) { key.hash(hasher); }));
+    return static_cast<std::size_t>(Hasher::single([&](Hasher& hasher) {
+        const auto kind = key.kind();
+        if (kind == ValueUnion::Kind::number || kind == ValueUnion::Kind::string) {
+            key.hash(hasher);
+            return;
+        }
+        // Keys of other kinds are never found again, so a shallow hash will do;
+        // a full one would walk every path through lists that share elements,
+        // which can be exponentially many.
+        hasher.combine(static_cast<std::uint64_t>(kind));
+        if (const auto* list = key.as<List>())
+            hasher.combine(static_cast<std::uint64_t>(list->size()));
+        if (const auto* table = key.as<Table>())
+            hasher.combine(static_cast<std::uint64_t>(table->size()));
+    }));
 }
 
 Table::Table(Storage entries)

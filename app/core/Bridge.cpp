@@ -1,0 +1,130 @@
+#include "core/Bridge.h"
+
+#include <exception>
+
+#include "frontend/LexError.h"
+#include "frontend/Lexer.h"
+#include "frontend/ParseError.h"
+#include "frontend/Parser.h"
+#include "interpreter/Interpreter.h"
+#include "values/GenericError.h"
+#include "values/Hasher.h"
+#include "values/InterpretError.h"
+#include "values/MultiError.h"
+#include "writer/ASTWriter.h"
+
+namespace tarvine {
+
+namespace {
+
+const std::string somethingUnexpected = "Something unexpected happened";
+
+template <typename E>
+engine::GenericError joinMessages(const engine::MultiError<E>& error)
+{
+    std::string message;
+    for (const auto& each : error.errors) {
+        if (!message.empty())
+            message += '\n';
+        message += each.message;
+    }
+    return engine::GenericError(std::move(message));
+}
+
+std::size_t lineCount(std::string_view source)
+{
+    std::size_t lines = 1;
+    for (char c : source)
+        if (c == '\n')
+            ++lines;
+    return lines;
+}
+
+// One text per line: the line's results in interpreter order, joined by ", ".
+// Outputs are bucketed by line once, so the cost is linear in lines plus
+// outputs; outputs beyond the last line are dropped.
+std::vector<std::string> fileUnderLines(const std::vector<engine::Output>& outputs, std::size_t lines)
+{
+    std::vector<std::string> rendered(lines);
+    for (const auto& output : outputs) {
+        const auto line = output.sourceStatement.token().sourceLine;
+        if (line < 0 || static_cast<std::size_t>(line) >= lines)
+            continue;
+        auto& text = rendered[static_cast<std::size_t>(line)];
+        if (!text.empty())
+            text += ", ";
+        text += engine::ASTWriter::writeValue(output.value, engine::NumberFormat::mixed, false);
+    }
+    return rendered;
+}
+
+} // namespace
+
+Bridge::Bridge() { updateCacheInfo(); }
+
+void Bridge::execute(std::string_view source)
+{
+    try {
+        engine::Hasher hasher;
+        hasher.combine(source);
+
+        const auto tokens = engine::Lexer::lex(source);
+        hasher.combine(static_cast<std::uint64_t>(tokens.size()));
+        for (const auto& token : tokens)
+            token.hash(hasher);
+
+        const auto statements = engine::Parser::parse(tokens);
+        hasher.combine(static_cast<std::uint64_t>(statements.size()));
+        for (const auto& statement : statements)
+            statement.hash(hasher);
+
+        const auto key = static_cast<std::int64_t>(hasher.finalize());
+        if (auto cached = cache_.find(key); cached != cache_.end()) {
+            publishResults(cached->second.first, cached->second.second);
+            return;
+        }
+
+        ++interpretationCount_;
+        const auto outputs = engine::Interpreter::interpret(statements, 0);
+        publishResults(fileUnderLines(outputs, lineCount(source)), std::string());
+        cache_.insert_or_assign(key, CacheEntry{renderedOutputList_, errorOutput_});
+        pruneCache();
+    } catch (const engine::MultiError<engine::InterpretError>& error) {
+        publishResults({}, joinMessages(error).message);
+    } catch (const engine::MultiError<engine::ParseError>& error) {
+        publishResults({}, joinMessages(error).message);
+    } catch (const engine::MultiError<engine::LexError>& error) {
+        publishResults({}, joinMessages(error).message);
+    } catch (...) {
+        publishResults({}, somethingUnexpected);
+    }
+}
+
+void Bridge::updateCacheInfo()
+{
+    cacheInfo_ = "Cache Size: " + std::to_string(cache_.size()) + " entries";
+    notify(Field::cacheInfo);
+}
+
+void Bridge::pruneCache()
+{
+    updateCacheInfo();
+    if (cache_.size() > maxCacheEntries)
+        cache_.erase(cache_.begin());
+}
+
+void Bridge::publishResults(std::vector<std::string> renderedOutputList, std::string errorOutput)
+{
+    renderedOutputList_ = std::move(renderedOutputList);
+    notify(Field::renderedOutputList);
+    errorOutput_ = std::move(errorOutput);
+    notify(Field::errorOutput);
+}
+
+void Bridge::notify(Field field) const
+{
+    for (const auto& observer : observers_)
+        observer(field);
+}
+
+} // namespace tarvine

@@ -1,0 +1,164 @@
+// tarvine-cli: evaluates a Tarvine document exactly as the app does, through
+// the same Bridge, for scripts, tests and terminal users.
+
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "CommandLine.h"
+#include "JsonWriter.h"
+#include "PeopleReport.h"
+#include "EngineVersion.h"
+#include "core/Bridge.h"
+#include "frontend/LexError.h"
+#include "frontend/Lexer.h"
+#include "frontend/ParseError.h"
+#include "frontend/Parser.h"
+#include "values/Graphemes.h"
+#include "values/MultiError.h"
+#include "writer/ASTWriter.h"
+
+namespace {
+
+using namespace tarvine::cli;
+
+enum ExitStatus { success = 0, documentHasErrors = 1, unusable = 2 };
+
+constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
+
+int fail(const std::string& message)
+{
+    std::cerr << "tarvine-cli: " << message << '\n';
+    return unusable;
+}
+
+std::string versionText()
+{
+    std::string version(reinterpret_cast<const char*>(EngineVersionString));
+    if (version.rfind("@(#)", 0) == 0)
+        version.erase(0, 4);
+    while (!version.empty() && version.back() == '\n')
+        version.pop_back();
+    char number[16];
+    std::snprintf(number, sizeof number, "%.1f", EngineVersionNumber);
+    return "tarvine-cli " + std::string(number) + " (" + version + ")";
+}
+
+bool readInput(const std::optional<std::string>& file, std::string& text, std::string& error)
+{
+    std::ostringstream contents;
+    if (!file) {
+        contents << std::cin.rdbuf();
+        if (std::cin.bad()) {
+            error = "cannot read standard input";
+            return false;
+        }
+    } else {
+        std::ifstream stream(*file, std::ios::binary);
+        if (!stream) {
+            error = "cannot read '" + *file + "'";
+            return false;
+        }
+        contents << stream.rdbuf();
+        if (stream.bad()) {
+            error = "cannot read '" + *file + "'";
+            return false;
+        }
+    }
+    text = std::move(contents).str();
+    return true;
+}
+
+// Lexing and parsing errors with their source line and an arrow; the
+// interpreter's as their messages. Returns documentHasErrors.
+int reportErrors(std::string_view source, const std::string& name, const std::string& errorOutput)
+{
+    engine::Lexer::debugStep = false;
+    std::vector<engine::Token> tokens;
+    try {
+        tokens = engine::Lexer::lex(source);
+    } catch (const engine::MultiError<engine::LexError>& error) {
+        for (const auto& each : error.errors)
+            std::cerr << name << ':' << each.line + 1 << ':' << each.column << ": " << each.displayMessage(source)
+                      << '\n';
+        return documentHasErrors;
+    }
+    try {
+        engine::Parser::parse(tokens);
+    } catch (const engine::MultiError<engine::ParseError>& error) {
+        for (const auto& each : error.errors) {
+            std::cerr << name;
+            if (each.tokenPosition >= 0 && static_cast<std::size_t>(each.tokenPosition) < tokens.size()) {
+                const auto& token = tokens[static_cast<std::size_t>(each.tokenPosition)];
+                std::cerr << ':' << token.sourceLine + 1 << ':' << token.sourceColumn;
+            }
+            std::cerr << ": " << each.displayMessage(source, tokens) << '\n';
+        }
+        return documentHasErrors;
+    }
+    std::istringstream messages(errorOutput);
+    for (std::string message; std::getline(messages, message);)
+        std::cerr << name << ": " << message << '\n';
+    return documentHasErrors;
+}
+
+int printSyntaxTrees(std::string_view source, const std::string& name)
+{
+    try {
+        const auto tokens = engine::Lexer::lex(source);
+        engine::Lexer::debugStep = false;
+        engine::ASTWriter::writeAll(engine::Parser::parse(tokens));
+        return success;
+    } catch (const std::exception&) {
+        return reportErrors(source, name, {});
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const auto parsed = parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    if (!parsed.commandLine)
+        return fail(parsed.error);
+    const auto& commandLine = *parsed.commandLine;
+    if (commandLine.help) {
+        std::cout << usage;
+        return success;
+    }
+    if (commandLine.version) {
+        std::cout << versionText() << '\n';
+        return success;
+    }
+
+    std::string source;
+    std::string error;
+    if (!readInput(commandLine.file, source, error))
+        return fail(error);
+    if (!engine::Graphemes::isValidUtf8(source))
+        return fail("the input is not valid UTF-8");
+    if (source.rfind(byteOrderMark, 0) == 0)
+        source.erase(0, byteOrderMark.size());
+    const std::string name = commandLine.file.value_or("<stdin>");
+
+    engine::Lexer::debugStep = commandLine.traceLexer;
+    if (commandLine.mode == OutputMode::ast)
+        return printSyntaxTrees(source, name);
+
+    tarvine::Bridge bridge;
+    bridge.execute(source);
+    engine::Lexer::debugStep = false;
+
+    if (commandLine.mode == OutputMode::json) {
+        std::cout << resultsJson(bridge.renderedOutputList(), bridge.errorOutput()) << '\n';
+        return bridge.errorOutput().empty() ? success : documentHasErrors;
+    }
+    if (!bridge.errorOutput().empty())
+        return reportErrors(source, name, bridge.errorOutput());
+    std::cout << formatForPeople(source, bridge.renderedOutputList());
+    return success;
+}

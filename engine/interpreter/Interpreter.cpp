@@ -1,0 +1,489 @@
+#include "interpreter/Interpreter.h"
+
+#include <cxxabi.h>
+
+#include <cstdlib>
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <typeinfo>
+
+#include "interpreter/StandardLibrary.h"
+#include "values/MultiError.h"
+
+namespace engine {
+
+namespace {
+
+const std::string cannotRebind = "cannot re-bind ";
+const std::string callablesInBinary = "Binary operations not allowed on callables";
+const std::string numberAndString = "Invalid operation between number and string";
+const std::string stringAndString = "Invalid operation between string and string";
+const std::string stringAndNumber = "Invalid operation between string and number";
+const std::string negateString = "Invalid operation: '-' with a string";
+const std::string notNumber = "Invalid operation: '!' with a number";
+const std::string unhandledError = "unhandled interpret error";
+const std::string stackTooDeep = "cannot exceed a stack depth of " + std::to_string(Interpreter::maxStackDepth);
+const std::string nonCallable = "cannot invoke a non-callable";
+const std::string missingReturnNames = "You specified input name(s) that don't exist.";
+const std::string errorSeparator = " ; ";
+
+std::string unexpectedLabel(const std::string& label)
+{
+    return "unexpected assignment of '" + label + "' while invoking function";
+}
+
+// Raises the depth for one invocation and lowers it on every way out.
+class DepthGuard {
+public:
+    explicit DepthGuard(std::int64_t& depth) : depth_(depth) { ++depth_; }
+    ~DepthGuard() { --depth_; }
+    DepthGuard(const DepthGuard&) = delete;
+    DepthGuard& operator=(const DepthGuard&) = delete;
+
+private:
+    std::int64_t& depth_;
+};
+
+// The readable name of an exception's dynamic type.
+std::string typeName(const std::type_info& type)
+{
+    int status = 0;
+    std::unique_ptr<char, decltype(&std::free)> demangled(abi::__cxa_demangle(type.name(), nullptr, nullptr, &status),
+                                                          &std::free);
+    return status == 0 && demangled ? demangled.get() : type.name();
+}
+
+ValueUnion applyNumbers(BinaryOperation operation, const Number& left, const Number& right, WorkBudget& budget)
+{
+    // Unit maps are compared and merged name by name.
+    budget.spend((left.units.size() + 1) * (right.units.size() + 1) / WorkBudget::unitComparisonsPerStep
+                 + (WorkBudget::heapBytes(left) + WorkBudget::heapBytes(right)) / WorkBudget::bytesPerStep);
+    switch (operation) {
+    case BinaryOperation::add: return Number::add(left, right);
+    case BinaryOperation::subtract: return Number::subtract(left, right);
+    case BinaryOperation::multiply: return Number::multiply(left, right);
+    case BinaryOperation::divide: return Number::divide(left, right);
+    case BinaryOperation::modulo: return Number::modulo(left, right);
+    case BinaryOperation::greater: return Number::greater(left, right);
+    case BinaryOperation::greaterEqual: return Number::greaterEqual(left, right);
+    case BinaryOperation::lesser: return Number::lesser(left, right);
+    case BinaryOperation::lesserEqual: return Number::lesserEqual(left, right);
+    case BinaryOperation::equality: return Number::equality(left, right);
+    case BinaryOperation::inequality: return Number::inequality(left, right);
+    }
+    return ValueUnion::bork();
+}
+
+// The repetition count of `count`, when it is one that can build a result.
+std::optional<std::uint64_t> repetitions(const Number& count)
+{
+    if (count.denominator != 1 || !count.units.empty() || count.numerator < 0)
+        return std::nullopt;
+    return static_cast<std::uint64_t>(count.numerator);
+}
+
+ValueUnion repeatString(const EString& string, const Number& count, WorkBudget& budget)
+{
+    // Pay before building; a result past the size limits is refused by
+    // EString::multiply itself, without being built.
+    const auto times = repetitions(count);
+    const std::uint64_t size = string.value.size();
+    if (times && (size == 0 || *times <= EString::maxBytes / size))
+        budget.spendOnBytes(size * *times);
+    return EString::multiply(string, count);
+}
+
+ValueUnion repeatList(const List& list, const Number& count, WorkBudget& budget)
+{
+    const auto times = repetitions(count);
+    const std::uint64_t size = list.size();
+    if (times && (size == 0 || *times <= List::maxElements / size)) {
+        std::uint64_t bytes = 0;
+        for (const auto& element : list.value())
+            bytes += WorkBudget::storedBytes(element);
+        budget.spend(1 + (WorkBudget::listOverheadBytes + bytes * *times) / WorkBudget::bytesPerStep);
+    }
+    return List::multiply(list, count);
+}
+
+ValueUnion combineErrors(const ErrorValue& left, const ErrorValue& right, WorkBudget& budget)
+{
+    const std::size_t bytes = left.message.size() + errorSeparator.size() + right.message.size();
+    // Bytes bound the characters from above, so this never lets too long a text through.
+    EString::checkResultSize(bytes, bytes);
+    budget.spendOnBytes(bytes);
+    return ValueUnion::error(left.message + errorSeparator + right.message);
+}
+
+// The binary operator on two evaluated operands, by their kinds. Kept out of
+// line, so that the recursion through evaluateBinary stays small on the stack.
+[[gnu::noinline]] ValueUnion applyBinary(BinaryOperation operation, const ValueUnion& left, const ValueUnion& right,
+                       WorkBudget& budget)
+{
+    using Kind = ValueUnion::Kind;
+    const auto* leftError = left.as<ErrorValue>();
+    const auto* rightError = right.as<ErrorValue>();
+    if (leftError && rightError)
+        return combineErrors(*leftError, *rightError, budget);
+    if (leftError)
+        return left;
+    if (rightError)
+        return right;
+    if (left.kind() == Kind::bork)
+        return ValueUnion::bork();
+
+    if (const auto* number = right.as<Number>()) {
+        switch (left.kind()) {
+        case Kind::number: return applyNumbers(operation, *left.as<Number>(), *number, budget);
+        case Kind::string:
+            if (operation != BinaryOperation::multiply)
+                throw InterpretError(stringAndNumber);
+            return repeatString(*left.as<EString>(), *number, budget);
+        case Kind::callable: throw InterpretError(callablesInBinary);
+        case Kind::list:
+            if (operation != BinaryOperation::multiply)
+                return ValueUnion::bork();
+            return repeatList(*left.as<List>(), *number, budget);
+        default: return ValueUnion::bork();
+        }
+    }
+
+    if (const auto* string = right.as<EString>()) {
+        switch (left.kind()) {
+        case Kind::number: throw InterpretError(numberAndString);
+        case Kind::string: {
+            const auto& leftString = *left.as<EString>();
+            switch (operation) {
+            case BinaryOperation::add:
+                budget.spendOnBytes(leftString.value.size() + string->value.size());
+                return EString::add(leftString, *string);
+            case BinaryOperation::equality:
+                budget.spendOnBytes(leftString.value.size() + string->value.size());
+                return EString::equality(leftString, *string);
+            case BinaryOperation::inequality:
+                budget.spendOnBytes(leftString.value.size() + string->value.size());
+                return EString::inequality(leftString, *string);
+            default: throw InterpretError(stringAndString);
+            }
+        }
+        case Kind::callable: throw InterpretError(callablesInBinary);
+        default: return ValueUnion::bork();
+        }
+    }
+
+    if (right.kind() == Kind::bork)
+        return ValueUnion::bork();
+    if (left.kind() == Kind::callable || right.kind() == Kind::callable)
+        throw InterpretError(callablesInBinary);
+    return ValueUnion::bork();
+}
+
+[[gnu::noinline]] ValueUnion applyUnary(UnaryOperation operation, const ValueUnion& operand, WorkBudget& budget)
+{
+    switch (operand.kind()) {
+    case ValueUnion::Kind::number:
+        if (operation == UnaryOperation::not_)
+            throw InterpretError(notNumber);
+        budget.spendOnCopy(operand);
+        return operand.as<Number>()->negate();
+    case ValueUnion::Kind::string:
+        if (operation == UnaryOperation::negate)
+            throw InterpretError(negateString);
+        return operand.as<EString>()->not_();
+    case ValueUnion::Kind::error: return operand;
+    default: return ValueUnion::bork();
+    }
+}
+
+} // namespace
+
+Interpreter::Interpreter(WorkBudget& budget, std::int64_t stackDepth, const Interpreter* caller)
+    : budget_(budget), stackDepth_(stackDepth), caller_(caller)
+{
+}
+
+std::vector<Output> Interpreter::interpret(const std::vector<Statement>& statements, std::int64_t stackDepth)
+{
+    WorkBudget budget;
+    Interpreter interpreter(budget, stackDepth, nullptr);
+    for (const auto& statement : statements) {
+        if (budget.exhausted())
+            break;
+        interpreter.execute(statement);
+    }
+    if (!interpreter.errors_.empty())
+        throw MultiError<InterpretError>(std::move(interpreter.errors_));
+    return std::move(interpreter.outputs_);
+}
+
+void Interpreter::execute(const Statement& statement)
+{
+    recordingErrors([&] {
+        ValueUnion value = evaluate(statement);
+        outputs_.push_back(Output{statement, std::move(value)});
+    });
+}
+
+void Interpreter::run(const std::vector<Expression>& body)
+{
+    for (const auto& expression : body) {
+        if (budget_.exhausted())
+            break;
+        recordingErrors([&] { lastValue_ = evaluate(expression); });
+    }
+}
+
+// Catches each kind where it is thrown: rethrowing to sort them out would
+// double the cost of unwinding, which dominates documents full of failing calls.
+template <typename Work>
+void Interpreter::recordingErrors(Work&& work)
+{
+    try {
+        work();
+    } catch (InterpretError& error) {
+        budget_.trySpend(WorkBudget::caughtErrorSteps);
+        record(std::move(error));
+    } catch (MultiError<InterpretError>& multiple) {
+        budget_.trySpend(WorkBudget::caughtErrorSteps);
+        for (auto& error : multiple.errors)
+            record(std::move(error));
+    } catch (const std::exception& error) {
+        std::cout << typeName(typeid(error)) << ": " << error.what() << std::endl;
+        record(InterpretError(unhandledError));
+    } catch (...) {
+        std::cout << "unknown exception" << std::endl;
+        record(InterpretError(unhandledError));
+    }
+    // Recording may have spent the budget's last steps: say so, once, last.
+    if (budget_.exhausted() && !budgetErrorRecorded_) {
+        errors_.push_back(InterpretError(WorkBudget::evaluationTooLong));
+        budgetErrorRecorded_ = true;
+    }
+}
+
+void Interpreter::record(InterpretError error)
+{
+    // Once the budget is spent, errors pass on free of charge (they were paid
+    // for where they arose), and the budget's own error is kept only once.
+    budget_.trySpend(WorkBudget::recordedErrorSteps + error.message.size() / WorkBudget::bytesPerStep);
+    const bool budgetError = error.message == WorkBudget::evaluationTooLong;
+    if (budgetError && budgetErrorRecorded_)
+        return;
+    errors_.push_back(std::move(error));
+    budgetErrorRecorded_ = budgetErrorRecorded_ || budgetError;
+}
+
+ValueUnion Interpreter::evaluate(const Statement& statement)
+{
+    if (const auto* expression = statement.asExpression())
+        return evaluate(*expression);
+    const auto& definition = *statement.asFunction();
+    ValueUnion function{Callable(definition.function)};
+    bind(definition.name.lexeme, function);
+    return function;
+}
+
+ValueUnion Interpreter::evaluate(const Expression& expression)
+{
+    budget_.spend(1);
+    const auto& kind = expression.data;
+    using Kind = ExpressionKind;
+    if (const auto* binary = kind.as<Kind::Binary>())
+        return evaluateBinary(*binary);
+    if (const auto* reference = kind.as<Kind::Reference>())
+        return evaluateReference(reference->name);
+    if (const auto* value = kind.as<Kind::Value>()) {
+        budget_.spendOnCopy(value->value);
+        return value->value;
+    }
+    if (const auto* invocation = kind.as<Kind::Invocation>())
+        return evaluateInvocation(*invocation);
+    if (const auto* unary = kind.as<Kind::Unary>())
+        return evaluateUnary(*unary);
+    if (const auto* grouping = kind.as<Kind::Grouping>())
+        return evaluate(grouping->inner);
+    if (const auto* assignment = kind.as<Kind::Assignment>())
+        return evaluateAssignment(*assignment);
+    if (const auto* list = kind.as<Kind::List>())
+        return evaluateList(*list);
+    return ValueUnion::bork();
+}
+
+ValueUnion Interpreter::evaluateReference(const std::string& name)
+{
+    if (const auto* bound = lookup(name)) {
+        budget_.spendOnCopy(*bound);
+        return *bound;
+    }
+    Units units;
+    units.set(name, 1);
+    return Number(1, 1, std::move(units));
+}
+
+ValueUnion Interpreter::evaluateAssignment(const ExpressionKind::Assignment& assignment)
+{
+    // Tested before the value is evaluated, so the value's errors are not reported.
+    if (lookup(assignment.name))
+        throw InterpretError(cannotRebind + assignment.name);
+    ValueUnion value = evaluate(assignment.value);
+    // Tested again: the value itself may have bound the name, as in x = (x = 1).
+    bind(assignment.name, value);
+    return value;
+}
+
+ValueUnion Interpreter::evaluateUnary(const ExpressionKind::Unary& unary)
+{
+    return applyUnary(unary.operation, evaluate(unary.operand), budget_);
+}
+
+ValueUnion Interpreter::evaluateBinary(const ExpressionKind::Binary& binary)
+{
+    const ValueUnion left = evaluate(binary.left);
+    const ValueUnion right = evaluate(binary.right);
+    return applyBinary(binary.operation, left, right, budget_);
+}
+
+ValueUnion Interpreter::evaluateList(const ExpressionKind::List& list)
+{
+    List::checkResultSize(list.elements.size());
+    std::vector<ValueUnion> values;
+    values.reserve(list.elements.size());
+    for (const auto& element : list.elements)
+        values.push_back(evaluate(element));
+    budget_.spendOnList(values);
+    return List(std::move(values));
+}
+
+ValueUnion Interpreter::evaluateInvocation(const ExpressionKind::Invocation& invocation)
+{
+    // Tested before raising the depth, which then cannot overflow whatever
+    // depth the run started at.
+    if (stackDepth_ >= maxStackDepth)
+        throw InterpretError(stackTooDeep);
+    DepthGuard depth(stackDepth_);
+    const ValueUnion callee = evaluate(invocation.callee);
+    const auto* callable = callee.as<Callable>();
+    if (!callable)
+        throw InterpretError(nonCallable);
+    return call(*callable, evaluateArguments(invocation.arguments));
+}
+
+std::vector<Interpreter::Argument> Interpreter::evaluateArguments(const std::vector<Expression>& arguments)
+{
+    std::vector<Argument> evaluated;
+    evaluated.reserve(arguments.size());
+    for (const auto& argument : arguments) {
+        // Only carries the label: nothing is bound in this interpreter.
+        if (const auto* labelled = argument.data.as<ExpressionKind::Assignment>())
+            evaluated.push_back(Argument{labelled->name, evaluate(labelled->value)});
+        else
+            evaluated.push_back(Argument{"", ValueUnion::bork()});
+    }
+    return evaluated;
+}
+
+ValueUnion Interpreter::call(const Callable& callable, std::vector<Argument> arguments)
+{
+    budget_.spend(WorkBudget::callSteps + arguments.size());
+    if (const auto* function = callable.userDefined())
+        return callUserFunction(*function, std::move(arguments));
+    const auto* external = callable.external();
+    if (!external || !external->body)
+        throw InterpretError(nonCallable);
+    FunctionArguments labelled;
+    for (auto& argument : arguments)
+        labelled.insert_or_assign(std::move(argument.label), std::move(argument.value)); // a repeated label: the later wins
+    return external->body(labelled, *this);
+}
+
+ValueUnion Interpreter::callUserFunction(const UserFunction& function, std::vector<Argument> arguments)
+{
+    Interpreter body(budget_, stackDepth_, this);
+    for (auto& [label, value] : arguments) {
+        const ArgumentMapping* mapping = nullptr;
+        for (const auto& candidate : function.argumentMappings) {
+            if (candidate.outerName == label) {
+                mapping = &candidate;
+                break;
+            }
+        }
+        if (!mapping)
+            throw InterpretError(unexpectedLabel(label));
+        // Replaces a built-in or caller function of that name, and an earlier
+        // value of a repeated label.
+        body.bindings_.insert_or_assign(mapping->innerName, std::move(value));
+    }
+    body.run(function.body);
+    if (!body.errors_.empty())
+        throw MultiError<InterpretError>(std::move(body.errors_));
+    if (function.returnMapping.kind() == ReturnMapping::Kind::singleValue)
+        return std::move(body.lastValue_);
+    return body.collectResults(function.returnMapping);
+}
+
+ValueUnion Interpreter::collectResults(const ReturnMapping& mapping) const
+{
+    const bool named = mapping.kind() == ReturnMapping::Kind::list;
+    const auto& mappings = mapping.mappings();
+    Table::Storage results;
+    // For each result key, the index of the mapping that gave its value: of
+    // two mappings with the same outer name, the one written later wins.
+    std::vector<std::size_t> resultMapping;
+    std::size_t kept = 0;
+    for (const auto& [name, value] : bindings_) {
+        const auto kind = value.kind();
+        if (kind == ValueUnion::Kind::callable || kind == ValueUnion::Kind::error || kind == ValueUnion::Kind::bork)
+            continue;
+        std::size_t index = 0;
+        if (named) {
+            while (index < mappings.size() && mappings[index].innerName != name)
+                ++index;
+            if (index == mappings.size())
+                continue;
+        }
+        ++kept;
+        ValueUnion key{EString(named ? mappings[index].outerName : name)};
+        auto existing = results.find(key);
+        if (existing == results.end()) {
+            results.emplace(std::move(key), value);
+            resultMapping.push_back(index);
+        } else {
+            auto& winner = resultMapping[static_cast<std::size_t>(existing - results.begin())];
+            if (index > winner) {
+                existing.value() = value;
+                winner = index;
+            }
+        }
+    }
+    if (named && kept != mappings.size())
+        throw InterpretError(missingReturnNames);
+    budget_.spendOnTable(results);
+    return Table(std::move(results));
+}
+
+const ValueUnion* Interpreter::lookup(const std::string& name) const
+{
+    for (const Interpreter* scope = this; scope; scope = scope->caller_) {
+        auto found = scope->bindings_.find(name);
+        if (found == scope->bindings_.end())
+            continue;
+        // A caller passes down only its callables; its variable of this name
+        // leaves the body with the built-in of the name, if any.
+        if (scope == this || found->second.kind() == ValueUnion::Kind::callable)
+            return &found->second;
+        break;
+    }
+    const auto& builtIns = StandardLibrary::functions();
+    auto builtIn = builtIns.find(name);
+    return builtIn == builtIns.end() ? nullptr : &builtIn->second;
+}
+
+void Interpreter::bind(const std::string& name, ValueUnion value)
+{
+    if (lookup(name))
+        throw InterpretError(cannotRebind + name);
+    bindings_.emplace(name, std::move(value));
+}
+
+} // namespace engine

@@ -1,0 +1,60 @@
+#include "interpreter/WorkBudget.h"
+
+#include "values/InterpretError.h"
+#include "values/ValueUnion.h"
+
+namespace engine {
+
+void WorkBudget::spend(std::uint64_t steps)
+{
+    if (!trySpend(steps))
+        throw InterpretError(evaluationTooLong);
+}
+
+bool WorkBudget::trySpend(std::uint64_t steps)
+{
+    if (exhausted_ || steps > remaining_) {
+        exhausted_ = true;
+        remaining_ = 0;
+        return false;
+    }
+    remaining_ -= steps;
+    return true;
+}
+
+void WorkBudget::spendOnList(std::span<const ValueUnion> elements)
+{
+    std::uint64_t bytes = listOverheadBytes;
+    for (const auto& element : elements)
+        bytes += storedBytes(element);
+    spend(1 + bytes / bytesPerStep);
+}
+
+void WorkBudget::spendOnTable(const Table::Storage& entries, std::span<const ValueUnion> extra)
+{
+    std::uint64_t bytes = tableOverheadBytes;
+    for (const auto& [key, value] : entries)
+        bytes += storedBytes(key) + storedBytes(value) + tableBucketBytes;
+    for (const auto& value : extra)
+        bytes += storedBytes(value) + tableBucketBytes;
+    spend(1 + bytes / bytesPerStep);
+}
+
+std::size_t WorkBudget::storedBytes(const ValueUnion& value) { return sizeof(ValueUnion) + heapBytes(value); }
+
+std::size_t WorkBudget::heapBytes(const ValueUnion& value)
+{
+    if (const auto* number = value.as<Number>()) {
+        std::size_t bytes = 0;
+        for (const auto& [name, exponent] : number->units)
+            bytes += sizeof(Units::Entry) + name.size();
+        return bytes;
+    }
+    if (const auto* string = value.as<EString>())
+        return string->value.size();
+    if (const auto* error = value.as<ErrorValue>())
+        return error->message.size();
+    return 0;
+}
+
+} // namespace engine

@@ -1,0 +1,86 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "values/Table.h"
+
+namespace engine {
+
+class ValueUnion;
+
+// The work one run of the interpreter may do, shared by every interpreter of
+// that run (the top level and each function body). The language has no loops,
+// but lists of a million elements and ten levels of calls can still ask for
+// 10^12 steps, and a document can build big values line after line; the
+// budget turns both into an error instead of a frozen window or an exhausted
+// memory.
+//
+// A step is about the time of evaluating one small expression. Copying or
+// building values costs steps in proportion to the bytes they occupy, so the
+// budget also bounds the memory that a run can build: at most
+// stepsPerRun × bytesPerStep bytes of values.
+class WorkBudget {
+public:
+    // Measured (bench/InterpreterBench.cpp, untilTheBudgetEnds): the costliest
+    // documents (failing calls that fan out, deep arithmetic in nested
+    // list_map) spend the whole budget in 0.7 to 0.9 s on the development
+    // machine, while a realistic 10,000-line document spends about 1% of it.
+    static constexpr std::uint64_t stepsPerRun = 50'000'000;
+    // One step pays for this many bytes of values copied or built; with the
+    // budget above a run can build at most 400 MB of values (a list of a
+    // million numbers takes 80 MB, a fifth of the budget).
+    static constexpr std::uint64_t bytesPerStep = 8;
+
+    // Every call of a function: the body's interpreter and its scope, the
+    // argument table, cost about as much as this many small expressions.
+    static constexpr std::uint64_t callSteps = 4;
+    // Comparing or merging this many pairs of unit names (units are compared
+    // name by name) costs about one step.
+    static constexpr std::uint64_t unitComparisonsPerStep = 16;
+    // Catching a thrown error: unwinding costs about as much as this many steps.
+    static constexpr std::uint64_t caughtErrorSteps = 150;
+    // Recording one error, and passing it up through each caller.
+    static constexpr std::uint64_t recordedErrorSteps = 4;
+    // What a list or a table occupies besides its elements: the shared
+    // storage, and for a table its hash buckets and first block of entries.
+    static constexpr std::size_t listOverheadBytes = 64;
+    static constexpr std::size_t tableOverheadBytes = 1024;
+    // Each entry of a table also has a hash bucket.
+    static constexpr std::size_t tableBucketBytes = 16;
+
+    static inline const std::string evaluationTooLong = "Evaluation too long";
+
+    // Throws InterpretError "Evaluation too long" when fewer steps are left;
+    // the budget is then spent for good.
+    void spend(std::uint64_t steps);
+    // As spend, but reports failure instead of throwing.
+    bool trySpend(std::uint64_t steps);
+    // Whether a spend has failed. Interpreters stop running statements then,
+    // so the one error is not repeated for every statement that follows.
+    bool exhausted() const { return exhausted_; }
+
+    // Copying a value: one step, plus its own heap bytes (text, units).
+    void spendOnCopy(const ValueUnion& value) { spend(1 + heapBytes(value) / bytesPerStep); }
+    // Building a list of these elements.
+    void spendOnList(std::span<const ValueUnion> elements);
+    // Building a table of these entries, and `extra` entries more.
+    void spendOnTable(const Table::Storage& entries, std::span<const ValueUnion> extra = {});
+    // Building a text of this many bytes.
+    void spendOnBytes(std::size_t bytes) { spend(1 + bytes / bytesPerStep); }
+
+    // The bytes a copy of the value allocates: the text of a string or an
+    // error value, the unit names of a number. Lists, tables and callables
+    // share their storage, so copying them allocates nothing.
+    static std::size_t heapBytes(const ValueUnion& value);
+    // The bytes a value occupies in a list or a table.
+    static std::size_t storedBytes(const ValueUnion& value);
+
+private:
+    std::uint64_t remaining_ = stepsPerRun;
+    bool exhausted_ = false;
+};
+
+} // namespace engine
