@@ -270,7 +270,9 @@ void ContentView::resultsChanged()
     for (const QString& result : bridge_.renderedOutputList()) {
         widths.push_back(metrics.horizontalAdvance(result));
     }
-    const qreal widest = Layout::widestResult(widths);
+    // Whole pixels: widgets are laid out on them, and the editor's padding
+    // and the results column must agree exactly.
+    const qreal widest = std::ceil(Layout::widestResult(widths));
     if (widest != rightPadding_) {
         rightPadding_ = widest;
         resultsGutter_->setRightPadding(widest);

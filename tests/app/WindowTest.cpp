@@ -159,12 +159,13 @@ private slots:
         QTest::keyClicks(view->textView(), QStringLiteral("1000 * 1000"));
         QTRY_COMPARE(shownResults(view), (QStringList{"0:1", "1:1000000"}));
 
-        const qreal widest = QFontMetricsF(view->resultsGutter()->font()).horizontalAdvance(QStringLiteral("1000000"));
+        const qreal widest =
+            std::ceil(QFontMetricsF(view->resultsGutter()->font()).horizontalAdvance(QStringLiteral("1000000")));
         QCOMPARE(view->resultsGutter()->rightPadding(), widest);
         QCOMPARE(view->editorTrailingPadding(), widest + 10);
         const int width = view->editorArea()->width();
         QCOMPARE(view->resultsGutter()->width(), width);
-        QCOMPARE(view->editor()->width(), width - qCeil(widest + 10));
+        QCOMPARE(view->editor()->width(), width - int(widest) - 10);
         for (const auto& row : view->resultsGutter()->rows()) {
             QCOMPARE(row.position.x(), width - widest - 5);
             // Both results column start 5 to the right of the editor.
