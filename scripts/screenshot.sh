@@ -46,15 +46,17 @@ while IFS= read -r line; do
   xdotool type --delay 15 -- "$line"
   xdotool key Return
 done <<'SAMPLE'
-# A trip to the hills
+# A run, exactly
 distance = 42.195 km
-time = 3 h + 30 min / 60 min * h
-distance / time
-price = 1.80 per_l
-fuel = 6.5 l / (100 km) * distance
-fuel * price
-"total: " + "cheap"
-[1, 2, 3]
+pace = 5 min / km
+time = distance * pace
+1 / 3 + 1 / 6
+22 / 7
+greeting = "Hello, " + "world"
+[1, 2, 3] * 2
+function scale = (_ amount, by factor) { amount * factor }
+scale(250 g, by: 3)
+round(2 / 3, to: 2)   # two places
 SAMPLE
 sleep 1
 
