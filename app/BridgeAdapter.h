@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include "core/Bridge.h"
+
+namespace tarvine {
+
+// The window's view of a Bridge: its published fields as Qt strings, and
+// signals when they change. The one place where the app converts between
+// QString and the engine's UTF-8.
+class BridgeAdapter : public QObject {
+    Q_OBJECT
+public:
+    explicit BridgeAdapter(QObject* parent = nullptr);
+
+    // Evaluates the whole document; never throws.
+    void execute(const QString& source);
+
+    const QString& cacheInfo() const { return cacheInfo_; }
+    // One text per source line (0-based); empty after an error.
+    const QStringList& renderedOutputList() const { return renderedOutputList_; }
+    // The messages of the last evaluation's errors, one per line.
+    const QString& errorOutput() const { return errorOutput_; }
+
+    const Bridge& bridge() const { return bridge_; }
+
+    // The built-in functions as the settings window lists them.
+    static QStringList functionListing();
+
+signals:
+    void cacheInfoChanged();
+    // renderedOutputList or errorOutput changed.
+    void resultsChanged();
+
+private:
+    void publish();
+
+    Bridge bridge_;
+    QString cacheInfo_;
+    QStringList renderedOutputList_;
+    QString errorOutput_;
+};
+
+} // namespace tarvine

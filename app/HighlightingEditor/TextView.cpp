@@ -1,0 +1,142 @@
+#include "HighlightingEditor/TextView.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextLayout>
+
+namespace tarvine {
+
+QString withLineFeeds(QString text)
+{
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    for (const QChar separator : {QChar(u'\r'), QChar(QChar::LineSeparator), QChar(QChar::ParagraphSeparator)}) {
+        text.replace(separator, QChar(u'\n'));
+    }
+    return text;
+}
+
+TextView::TextView(QWidget* parent)
+    : QPlainTextEdit(parent)
+{
+    setFrameShape(QFrame::NoFrame);
+    setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+}
+
+QString TextView::text() const
+{
+    QString raw = document()->toRawText();
+    raw.replace(QChar(QChar::ParagraphSeparator), QChar(u'\n'));
+    return raw;
+}
+
+void TextView::setVerticalRuler(QWidget* ruler)
+{
+    if (ruler_ == ruler) {
+        return;
+    }
+    ruler_ = ruler;
+    if (ruler_) {
+        ruler_->setParent(this);
+        ruler_->show();
+    }
+    placeRuler();
+}
+
+void TextView::setRulerThickness(int thickness)
+{
+    if (rulerThickness_ == thickness) {
+        return;
+    }
+    rulerThickness_ = thickness;
+    placeRuler();
+}
+
+void TextView::placeRuler()
+{
+    const int thickness = ruler_ ? rulerThickness_ : 0;
+    setViewportMargins(thickness, 0, 0, 0);
+    if (ruler_) {
+        const QRect area = contentsRect();
+        ruler_->setGeometry(area.left(), area.top(), thickness, area.height());
+    }
+}
+
+void TextView::resizeEvent(QResizeEvent* event)
+{
+    QPlainTextEdit::resizeEvent(event);
+    placeRuler();
+}
+
+void TextView::keyPressEvent(QKeyEvent* event)
+{
+    // Shift+Return would insert a soft line break, which the ruler would not
+    // count as a line but the user would see as one: insert a line feed.
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+        && event->modifiers() == Qt::ShiftModifier) {
+        textCursor().insertText(QStringLiteral("\n"));
+        ensureCursorVisible();
+        return;
+    }
+    QPlainTextEdit::keyPressEvent(event);
+}
+
+void TextView::insertFromMimeData(const QMimeData* source)
+{
+    if (source->hasText()) {
+        textCursor().insertText(withLineFeeds(source->text()));
+        ensureCursorVisible();
+        return;
+    }
+    QPlainTextEdit::insertFromMimeData(source);
+}
+
+std::vector<VisibleLine> TextView::visibleLines() const
+{
+    std::vector<VisibleLine> lines;
+    const qreal bottom = viewport()->height();
+    const QPointF offset = contentOffset();
+    for (QTextBlock block = firstVisibleBlock(); block.isValid(); block = block.next()) {
+        const QRectF box = blockBoundingGeometry(block).translated(offset);
+        if (box.top() > bottom) {
+            break;
+        }
+        if (!block.isVisible()) {
+            continue;
+        }
+        qreal top = box.top();
+        if (const QTextLayout* layout = block.layout(); layout && layout->lineCount() > 0) {
+            top += layout->lineAt(0).y();
+        }
+        lines.push_back({block.blockNumber(), top});
+    }
+    return lines;
+}
+
+qreal TextView::verticalOffset() const
+{
+    // The text scrolls by lines, so the document has no pixel coordinates of
+    // its own. A line's document y is the margin plus one line spacing per
+    // layout line above it; the offset is that y less the viewport y of the
+    // top block, which keeps every line's document y fixed while scrolling.
+    const QTextBlock top = firstVisibleBlock();
+    if (!top.isValid()) {
+        return 0;
+    }
+    qreal viewportTop = blockBoundingGeometry(top).translated(contentOffset()).top();
+    if (const QTextLayout* layout = top.layout(); layout && layout->lineCount() > 0) {
+        viewportTop += layout->lineAt(0).y();
+    }
+    const qreal documentTop = document()->documentMargin() + top.firstLineNumber() * fontMetrics().lineSpacing();
+    return documentTop - viewportTop;
+}
+
+qreal TextView::textAreaWidth() const
+{
+    return width() - viewportMargins().left();
+}
+
+} // namespace tarvine

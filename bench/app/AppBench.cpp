@@ -1,0 +1,123 @@
+// The window's own costs on a long document: a keystroke, a scroll, the
+// highlighting of a line. Runs on the offscreen platform.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QScrollBar>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBlock>
+
+#include "ContentView.h"
+#include "HighlightingEditor/HighlightingEditor.h"
+#include "HighlightingEditor/TextView.h"
+#include "SettingsStore.h"
+
+using namespace tarvine;
+
+namespace {
+
+// The long document of the responsiveness target.
+constexpr int documentLines = 10'000;
+
+QString longDocument()
+{
+    QStringList lines;
+    for (int i = 0; i < documentLines; ++i) {
+        lines << QStringLiteral("x%1 = %1 * 3 kg + 2 kg # line \"%1\"").arg(i);
+    }
+    return lines.join(u'\n');
+}
+
+// A window showing the long document, evaluated once.
+struct Window {
+    SettingsStore settings;
+    ContentView view{&settings};
+
+    explicit Window(bool autoExecute)
+    {
+        settings.setAutoExecute(autoExecute);
+        view.resize(1000, 800);
+        view.show();
+        QTextCursor cursor(view.textView()->document());
+        cursor.insertText(longDocument());
+        view.run();
+        settle();
+    }
+
+    void settle()
+    {
+        QCoreApplication::processEvents();
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+    }
+};
+
+// One keystroke in the middle of the document, with its repaint: the
+// editor, ruler and gutters, without an evaluation.
+void BM_KeystrokeWithoutEvaluation(benchmark::State& state)
+{
+    Window window(false);
+    TextView* text = window.view.textView();
+    text->setTextCursor(QTextCursor(text->document()->findBlockByNumber(documentLines / 2)));
+    text->centerCursor();
+    for (auto _ : state) {
+        QTest::keyClick(text, Qt::Key_1);
+        window.settle();
+    }
+}
+BENCHMARK(BM_KeystrokeWithoutEvaluation)->Unit(benchmark::kMillisecond);
+
+// The same with automatic execution: the whole document is evaluated too.
+void BM_KeystrokeWithEvaluation(benchmark::State& state)
+{
+    Window window(true);
+    TextView* text = window.view.textView();
+    text->setTextCursor(QTextCursor(text->document()->findBlockByNumber(documentLines / 2)));
+    text->centerCursor();
+    for (auto _ : state) {
+        QTest::keyClick(text, Qt::Key_1);
+        window.settle();
+    }
+}
+BENCHMARK(BM_KeystrokeWithEvaluation)->Unit(benchmark::kMillisecond);
+
+// Scrolling by a page, with the repaint of everything visible.
+void BM_ScrollAPage(benchmark::State& state)
+{
+    Window window(false);
+    QScrollBar* bar = window.view.textView()->verticalScrollBar();
+    int top = 0;
+    for (auto _ : state) {
+        top = (top + bar->pageStep()) % bar->maximum();
+        bar->setValue(top);
+        window.view.repaint();
+    }
+}
+BENCHMARK(BM_ScrollAPage)->Unit(benchmark::kMillisecond);
+
+void BM_HighlightALine(benchmark::State& state)
+{
+    const QString line = QStringLiteral("total = \"net\" + price * 3 kg # a \"quoted\" note");
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(getHighlightedText(line, ContentView::highlightRules()));
+    }
+}
+BENCHMARK(BM_HighlightALine);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QTemporaryDir preferences;
+    QStandardPaths::setTestModeEnabled(true);
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, preferences.path());
+    QApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,245 @@
+#include <QApplication>
+#include <QClipboard>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextLayout>
+#include <QtTest>
+
+#include "HighlightingEditor/HighlightingEditor.h"
+#include "HighlightingEditor/TextView.h"
+
+using namespace tarvine;
+
+namespace {
+
+const QColor commentColor(0, 128, 0);
+
+QList<HighlightRule> commentRule()
+{
+    return {HighlightRule(QRegularExpression(QStringLiteral("#.*$"), QRegularExpression::MultilineOption),
+                          TextFormattingRule(QTextFormat::ForegroundBrush, QBrush(commentColor)))};
+}
+
+// An editor bound to `text`, recording every callback.
+struct Harness {
+    QString text;
+    QStringList changes;
+    QList<QList<TextRange>> selections;
+    int beginnings = 0;
+    int commits = 0;
+    int introspections = 0;
+    HighlightingEditor editor;
+
+    Harness()
+        : editor({[this] { return text; }, [this](const QString& value) { text = value; }}, commentRule())
+    {
+        editor.onTextChange([this](const QString& value) { changes << value; })
+            .onSelectionChange([this](const QList<TextRange>& ranges) { selections << ranges; })
+            .onEditingChanged([this] { ++beginnings; })
+            .onCommit([this] { ++commits; })
+            .introspect([this](const Internals& internals) {
+                QVERIFY(internals.textView == editor.textView());
+                QVERIFY(internals.scrollView == editor.textView());
+                ++introspections;
+            });
+        editor.resize(400, 300);
+        editor.show();
+        editor.activateWindow();
+        editor.textView()->setFocus();
+    }
+};
+
+// The colour the layout shows at `position` of `line`.
+QColor colourAt(const TextView* view, int line, int position)
+{
+    const QTextBlock block = view->document()->findBlockByNumber(line);
+    for (const auto& range : block.layout()->formats()) {
+        if (position >= range.start && position < range.start + range.length && range.format.hasProperty(QTextFormat::ForegroundBrush)) {
+            return range.format.foreground().color();
+        }
+    }
+    return {};
+}
+
+} // namespace
+
+class HighlightingEditorTest : public QObject {
+    Q_OBJECT
+private slots:
+    void typingWritesTheTextOnceAndReportsTheSelectionLater()
+    {
+        Harness h;
+        QVERIFY(QTest::qWaitForWindowExposed(&h.editor));
+        QTest::keyClick(h.editor.textView(), Qt::Key_A);
+        QCOMPARE(h.text, QStringLiteral("a"));
+        QCOMPARE(h.changes, QStringList{"a"});
+        QCOMPARE(h.beginnings, 1);
+        // The selection report is queued, not sent during the keystroke.
+        QVERIFY(h.selections.isEmpty());
+        QTRY_COMPARE(h.selections.size(), 1);
+        QCOMPARE(h.selections.back(), (QList<TextRange>{{1, 0}}));
+
+        QTest::keyClicks(h.editor.textView(), QStringLiteral("bc"));
+        QCOMPARE(h.changes, (QStringList{"a", "ab", "abc"}));
+        QCOMPARE(h.beginnings, 1);
+    }
+
+    void focusChangesReportNoTextChange()
+    {
+        Harness h;
+        QVERIFY(QTest::qWaitForWindowActive(&h.editor));
+        QTest::keyClicks(h.editor.textView(), QStringLiteral("1"));
+        QVERIFY(h.editor.textView()->hasFocus());
+        const auto changes = h.changes;
+        h.editor.textView()->clearFocus();
+        QCOMPARE(h.commits, 1);
+        QCOMPARE(h.changes, changes);
+        h.editor.textView()->setFocus();
+        QCOMPARE(h.beginnings, 1);
+    }
+
+    void updatesReportNoSelectionAndKeepTheText()
+    {
+        Harness h;
+        h.editor.updateView();
+        QCOMPARE(h.introspections, 1);
+        QTest::keyClicks(h.editor.textView(), QStringLiteral("x = 1 # one"));
+        QTRY_VERIFY(!h.selections.isEmpty());
+        const auto reported = h.selections.size();
+        const auto undoSteps = h.editor.textView()->document()->availableUndoSteps();
+
+        h.editor.updateView();
+        QCOMPARE(h.introspections, 2);
+        QTest::qWait(20);
+        QCOMPARE(h.selections.size(), reported);
+        QCOMPARE(h.editor.textView()->text(), QStringLiteral("x = 1 # one"));
+        QCOMPARE(h.editor.textView()->document()->availableUndoSteps(), undoSteps);
+        QVERIFY(!h.editor.isUpdating());
+    }
+
+    void anUpdateLeavesTheSelectionAloneUntilAChange()
+    {
+        Harness h;
+        h.text = QStringLiteral("hello world");
+        h.editor.updateView();
+        QCOMPARE(h.editor.textView()->text(), h.text);
+        // No change yet: whatever the view selects stays.
+        QTextCursor cursor = h.editor.textView()->textCursor();
+        cursor.setPosition(2);
+        cursor.setPosition(5, QTextCursor::KeepAnchor);
+        h.editor.textView()->setTextCursor(cursor);
+        h.editor.updateView();
+        QCOMPARE(h.editor.textView()->textCursor().selectionStart(), 2);
+        QCOMPARE(h.editor.textView()->textCursor().selectionEnd(), 5);
+        // After a change (and a move), an update puts the last selection back.
+        QTest::keyClick(h.editor.textView(), Qt::Key_End);
+        QTest::keyClick(h.editor.textView(), Qt::Key_Exclam);
+        cursor.setPosition(0);
+        h.editor.textView()->blockSignals(true);
+        h.editor.textView()->setTextCursor(cursor);
+        h.editor.textView()->blockSignals(false);
+        h.editor.updateView();
+        QCOMPARE(h.editor.textView()->textCursor().position(), 12);
+    }
+
+    void highlightingIsAppliedAsFormats()
+    {
+        Harness h;
+        QTest::keyClicks(h.editor.textView(), QStringLiteral("1 # a"));
+        QTest::keyClick(h.editor.textView(), Qt::Key_Return);
+        QTest::keyClicks(h.editor.textView(), QStringLiteral("2"));
+        const TextView* view = h.editor.textView();
+        QCOMPARE(colourAt(view, 0, 2), commentColor);
+        QCOMPARE(colourAt(view, 0, 4), commentColor);
+        QVERIFY(colourAt(view, 0, 0) != commentColor);
+        QVERIFY(colourAt(view, 1, 0) != commentColor);
+        // The editor's own font is kept; the rules only colour.
+        h.editor.textView()->setFont(QFont(QStringLiteral("DejaVu Sans Mono"), 17));
+        QCOMPARE(QFontInfo(view->document()->findBlockByNumber(0).charFormat().font()).family(),
+                 QFontInfo(view->font()).family());
+    }
+
+    void undoRestoresTheTextTypedBefore()
+    {
+        Harness h;
+        TextView* view = h.editor.textView();
+        QTest::keyClicks(view, QStringLiteral("a = 1"));
+        QTest::keyClick(view, Qt::Key_Return);
+        QTest::keyClicks(view, QStringLiteral("# b"));
+        QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier);
+        QVERIFY(view->text().size() < QStringLiteral("a = 1\n# b").size());
+        QVERIFY(QStringLiteral("a = 1\n# b").startsWith(view->text()));
+        // Every undo is written to the text and reported.
+        QCOMPARE(h.text, view->text());
+        QCOMPARE(h.changes.back(), view->text());
+        while (view->document()->isUndoAvailable()) {
+            view->undo();
+        }
+        QCOMPARE(h.text, QString());
+        QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        QVERIFY(!h.text.isEmpty());
+    }
+
+    void takingANewBoundTextIsOneUndoableStep()
+    {
+        Harness h;
+        QTest::keyClicks(h.editor.textView(), QStringLiteral("old"));
+        h.text = QStringLiteral("new\ntext");
+        h.editor.updateView();
+        QCOMPARE(h.editor.textView()->text(), QStringLiteral("new\ntext"));
+        h.editor.textView()->undo();
+        QCOMPARE(h.editor.textView()->text(), QStringLiteral("old"));
+    }
+
+    void lineBreaksAlwaysBecomeLines()
+    {
+        Harness h;
+        TextView* view = h.editor.textView();
+        QTest::keyClicks(view, QStringLiteral("a"));
+        QTest::keyClick(view, Qt::Key_Return, Qt::ShiftModifier);
+        QApplication::clipboard()->setText(QStringLiteral("b\r\nc\rd\u2028e\u00a0f"));
+        QTest::keyClick(view, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(view->text(), QStringLiteral("a\nb\nc\nd\ne\u00a0f"));
+        QCOMPARE(view->blockCount(), 5);
+        QCOMPARE(withLineFeeds(QStringLiteral("1\r\n2\u20293")), QStringLiteral("1\n2\n3"));
+    }
+
+    void visibleLinesFollowScrolling()
+    {
+        Harness h;
+        TextView* view = h.editor.textView();
+        QStringList lines;
+        for (int i = 0; i < 300; ++i) {
+            lines << QString::number(i);
+        }
+        h.text = lines.join(u'\n');
+        h.editor.updateView();
+        QVERIFY(QTest::qWaitForWindowExposed(&h.editor));
+
+        const auto top = view->visibleLines();
+        QVERIFY(top.size() > 3);
+        QCOMPARE(top.front().index, 0);
+        const qreal lineHeight = top[1].top - top[0].top;
+        QVERIFY(lineHeight > 0);
+        // A line's document y (viewport y plus the offset) stays put while
+        // the view scrolls.
+        const qreal documentY = top[2].top + view->verticalOffset();
+        view->verticalScrollBar()->setValue(120);
+        const auto scrolled = view->visibleLines();
+        QCOMPARE(scrolled.front().index, 120);
+        QCOMPARE(scrolled.front().top + view->verticalOffset(), top[0].top + 120 * lineHeight);
+        view->verticalScrollBar()->setValue(1);
+        QCOMPARE(view->visibleLines()[1].top + view->verticalOffset(), documentY);
+        // Only what fits is walked.
+        QVERIFY(scrolled.size() < std::size_t(300 / 2));
+    }
+};
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    HighlightingEditorTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "HighlightingEditorTest.moc"
