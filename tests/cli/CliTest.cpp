@@ -69,6 +69,7 @@ struct CliCase {
     int status;
     std::string out;
     std::string err;
+    friend void PrintTo(const CliCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class CliRuns : public testing::TestWithParam<CliCase> {};

@@ -16,6 +16,7 @@ struct DocumentCase {
     Lines rendered;
     std::string error;
     std::size_t interpretations; // in two executions: a success is cached, a failure never
+    friend void PrintTo(const DocumentCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class BridgeDocuments : public testing::TestWithParam<DocumentCase> {};
