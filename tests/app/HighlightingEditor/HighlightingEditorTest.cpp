@@ -69,7 +69,7 @@ private slots:
     void typingWritesTheTextOnceAndReportsTheSelectionLater()
     {
         Harness h;
-        QVERIFY(QTest::qWaitForWindowExposed(&h.editor));
+        QVERIFY(QTest::qWaitForWindowActive(&h.editor));
         QTest::keyClick(h.editor.textView(), Qt::Key_A);
         QCOMPARE(h.text, QStringLiteral("a"));
         QCOMPARE(h.changes, QStringList{"a"});
@@ -81,65 +81,57 @@ private slots:
 
         QTest::keyClicks(h.editor.textView(), QStringLiteral("bc"));
         QCOMPARE(h.changes, (QStringList{"a", "ab", "abc"}));
-        QCOMPARE(h.beginnings, 1);
-    }
-
-    void focusChangesReportNoTextChange()
-    {
-        Harness h;
-        QVERIFY(QTest::qWaitForWindowActive(&h.editor));
-        QTest::keyClicks(h.editor.textView(), QStringLiteral("1"));
-        QVERIFY(h.editor.textView()->hasFocus());
-        const auto changes = h.changes;
+        // Losing focus commits without another text change.
         h.editor.textView()->clearFocus();
         QCOMPARE(h.commits, 1);
-        QCOMPARE(h.changes, changes);
+        QCOMPARE(h.changes.size(), 3);
         h.editor.textView()->setFocus();
         QCOMPARE(h.beginnings, 1);
     }
 
-    void updatesReportNoSelectionAndKeepTheText()
+    void updatesKeepTheTextTheHistoryAndTheSelection()
     {
         Harness h;
-        h.editor.updateView();
-        QCOMPARE(h.introspections, 1);
-        QTest::keyClicks(h.editor.textView(), QStringLiteral("x = 1 # one"));
-        QTRY_VERIFY(!h.selections.isEmpty());
-        const auto reported = h.selections.size();
-        const auto undoSteps = h.editor.textView()->document()->availableUndoSteps();
-
-        h.editor.updateView();
-        QCOMPARE(h.introspections, 2);
-        QTest::qWait(20);
-        QCOMPARE(h.selections.size(), reported);
-        QCOMPARE(h.editor.textView()->text(), QStringLiteral("x = 1 # one"));
-        QCOMPARE(h.editor.textView()->document()->availableUndoSteps(), undoSteps);
-        QVERIFY(!h.editor.isUpdating());
-    }
-
-    void anUpdateLeavesTheSelectionAloneUntilAChange()
-    {
-        Harness h;
+        TextView* view = h.editor.textView();
         h.text = QStringLiteral("hello world");
         h.editor.updateView();
-        QCOMPARE(h.editor.textView()->text(), h.text);
+        QCOMPARE(h.introspections, 1);
+        QCOMPARE(view->text(), h.text);
         // No change yet: whatever the view selects stays.
-        QTextCursor cursor = h.editor.textView()->textCursor();
+        QTextCursor cursor = view->textCursor();
         cursor.setPosition(2);
         cursor.setPosition(5, QTextCursor::KeepAnchor);
-        h.editor.textView()->setTextCursor(cursor);
+        view->setTextCursor(cursor);
         h.editor.updateView();
-        QCOMPARE(h.editor.textView()->textCursor().selectionStart(), 2);
-        QCOMPARE(h.editor.textView()->textCursor().selectionEnd(), 5);
-        // After a change (and a move), an update puts the last selection back.
-        QTest::keyClick(h.editor.textView(), Qt::Key_End);
-        QTest::keyClick(h.editor.textView(), Qt::Key_Exclam);
+        QCOMPARE(view->textCursor().selectionStart(), 2);
+        QCOMPARE(view->textCursor().selectionEnd(), 5);
+
+        // After a change (and a quiet move), an update puts the last selection
+        // back, reports no selection and adds no undo step.
+        QTest::keyClick(view, Qt::Key_End);
+        QTest::keyClick(view, Qt::Key_Exclam);
+        QTRY_VERIFY(!h.selections.isEmpty());
+        const auto reported = h.selections.size();
+        const auto undoSteps = view->document()->availableUndoSteps();
         cursor.setPosition(0);
-        h.editor.textView()->blockSignals(true);
-        h.editor.textView()->setTextCursor(cursor);
-        h.editor.textView()->blockSignals(false);
+        view->blockSignals(true);
+        view->setTextCursor(cursor);
+        view->blockSignals(false);
         h.editor.updateView();
-        QCOMPARE(h.editor.textView()->textCursor().position(), 12);
+        QCOMPARE(h.introspections, 3);
+        QCOMPARE(view->textCursor().position(), 12);
+        QTest::qWait(20);
+        QCOMPARE(h.selections.size(), reported);
+        QCOMPARE(view->text(), QStringLiteral("hello world!"));
+        QCOMPARE(view->document()->availableUndoSteps(), undoSteps);
+        QVERIFY(!h.editor.isUpdating());
+
+        // A new bound text is one undoable step.
+        h.text = QStringLiteral("new\ntext");
+        h.editor.updateView();
+        QCOMPARE(view->text(), QStringLiteral("new\ntext"));
+        view->undo();
+        QCOMPARE(view->text(), QStringLiteral("hello world!"));
     }
 
     void highlightingIsAppliedAsFormats()
@@ -159,38 +151,6 @@ private slots:
                  QFontInfo(view->font()).family());
     }
 
-    void undoRestoresTheTextTypedBefore()
-    {
-        Harness h;
-        TextView* view = h.editor.textView();
-        QTest::keyClicks(view, QStringLiteral("a = 1"));
-        QTest::keyClick(view, Qt::Key_Return);
-        QTest::keyClicks(view, QStringLiteral("# b"));
-        QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier);
-        QVERIFY(view->text().size() < QStringLiteral("a = 1\n# b").size());
-        QVERIFY(QStringLiteral("a = 1\n# b").startsWith(view->text()));
-        // Every undo is written to the text and reported.
-        QCOMPARE(h.text, view->text());
-        QCOMPARE(h.changes.back(), view->text());
-        while (view->document()->isUndoAvailable()) {
-            view->undo();
-        }
-        QCOMPARE(h.text, QString());
-        QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
-        QVERIFY(!h.text.isEmpty());
-    }
-
-    void takingANewBoundTextIsOneUndoableStep()
-    {
-        Harness h;
-        QTest::keyClicks(h.editor.textView(), QStringLiteral("old"));
-        h.text = QStringLiteral("new\ntext");
-        h.editor.updateView();
-        QCOMPARE(h.editor.textView()->text(), QStringLiteral("new\ntext"));
-        h.editor.textView()->undo();
-        QCOMPARE(h.editor.textView()->text(), QStringLiteral("old"));
-    }
-
     void lineBreaksAlwaysBecomeLines()
     {
         Harness h;
@@ -201,21 +161,15 @@ private slots:
         QTest::keyClick(view, Qt::Key_V, Qt::ControlModifier);
         QCOMPARE(view->text(), QStringLiteral("a\nb\nc\nd\ne\u00a0f"));
         QCOMPARE(view->blockCount(), 5);
-        QCOMPARE(withLineFeeds(QStringLiteral("1\r\n2\u20293")), QStringLiteral("1\n2\n3"));
     }
 
     void visibleLinesFollowScrolling()
     {
         Harness h;
         TextView* view = h.editor.textView();
-        QStringList lines;
-        for (int i = 0; i < 300; ++i) {
-            lines << QString::number(i);
-        }
-        h.text = lines.join(u'\n');
+        h.text = QStringLiteral("x\n").repeated(300);
         h.editor.updateView();
         QVERIFY(QTest::qWaitForWindowExposed(&h.editor));
-
         const auto top = view->visibleLines();
         QVERIFY(top.size() > 3);
         QCOMPARE(top.front().index, 0);
@@ -223,15 +177,12 @@ private slots:
         QVERIFY(lineHeight > 0);
         // A line's document y (viewport y plus the offset) stays put while
         // the view scrolls.
-        const qreal documentY = top[2].top + view->verticalOffset();
         view->verticalScrollBar()->setValue(120);
         const auto scrolled = view->visibleLines();
         QCOMPARE(scrolled.front().index, 120);
         QCOMPARE(scrolled.front().top + view->verticalOffset(), top[0].top + 120 * lineHeight);
-        view->verticalScrollBar()->setValue(1);
-        QCOMPARE(view->visibleLines()[1].top + view->verticalOffset(), documentY);
         // Only what fits is walked.
-        QVERIFY(scrolled.size() < std::size_t(300 / 2));
+        QVERIFY(scrolled.size() <= top.size() + 1);
     }
 };
 
