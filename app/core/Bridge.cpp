@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "core/Layout.h"
 #include "frontend/LexError.h"
 #include "frontend/Lexer.h"
 #include "frontend/ParseError.h"
@@ -29,15 +30,6 @@ engine::GenericError joinMessages(const engine::MultiError<E>& error)
         message += each.message;
     }
     return engine::GenericError(std::move(message));
-}
-
-std::size_t lineCount(std::string_view source)
-{
-    std::size_t lines = 1;
-    for (char c : source)
-        if (c == '\n')
-            ++lines;
-    return lines;
 }
 
 // One text per line: the line's results in interpreter order, joined by ", ".
@@ -86,7 +78,7 @@ void Bridge::execute(std::string_view source)
 
         ++interpretationCount_;
         const auto outputs = engine::Interpreter::interpret(statements, 0);
-        publishResults(fileUnderLines(outputs, lineCount(source)), std::string());
+        publishResults(fileUnderLines(outputs, Layout::lineCount(source)), std::string());
         cache_.insert_or_assign(key, CacheEntry{renderedOutputList_, errorOutput_});
         pruneCache();
     } catch (const engine::MultiError<engine::InterpretError>& error) {
