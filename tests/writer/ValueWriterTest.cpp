@@ -115,11 +115,8 @@ TEST(ValueWriter, ValueTexts)
     const std::vector<ValueCase> cases = {
         {Number(2, 1), "2/1", rational},
         {Number(-M, M - 1), "-9223372036854775807/9223372036854775806", rational},
-        {Number(1, 3), "0.333333333333333", float_},
-        {Number(1'000'000'000'000'000, 1), "1e+15", float_},
-        {Number(1, 100'000), "1e-05", float_},
         // Decimals when the expansion ends, otherwise the whole part and a
-        // proper fraction with the sign in front of both.
+        // proper fraction with the sign in front of the whole.
         {Number(0, 1), "0"},
         {Number(5, 1), "5"},
         {Number(7, 4), "1.75"},
@@ -146,9 +143,7 @@ TEST(ValueWriter, ValueTexts)
         {Number::multiply(kg, m), "6 kgm"},
         {Number::multiply(m, kg), "6 mkg"},
         {Number(1, 1, {{"a", -1}, {"b", 2}, {"c", -1}, {"d", 2}}), "1 (b²)(d²) per a per c"},
-        {Number(1, 1, {{"z", 1}, {"y", 1}, {"x", 2}, {"w", 1}}), "1 (x²)zyw"},
         {Number(1, 1, {{"s", -12}, {"m", 10}}), "1 (m¹⁰)(per s¹²)"},
-        {Number(1, 1, {{"m", M}}), "1 (m⁹²²³³⁷²⁰³⁶⁸⁵⁴⁷⁷⁵⁸⁰⁷)"},
         {Number(1, 1, {{"m", -M}}), "1 (per m⁹²²³³⁷²⁰³⁶⁸⁵⁴⁷⁷⁵⁸⁰⁷)"},
         {Number(-4, 3, {{"m", 1}}), "-1 1/3 m"},
         {Number(5, 1, {{"m", 1}}), "5/1 m", rational},
