@@ -51,10 +51,7 @@ TEST(PathologicalDocument, BuiltValuesStayBounded)
         source += "l" + std::to_string(line) + " = [" + std::to_string(line) + "] * 1000000\n";
     EXPECT_EQ(runErrors(source), std::vector<std::string>{"Evaluation too long"});
 
-    expectDocuments({
-        {"s = \"ab\" * 500000\nt = s + s", "ERR Result too large"},
-        {"function big = (_ x) { [x] * 1000000 }\nlist_flatmap(over: [1, 2], using: big)", "ERR Result too large"},
-    });
+    EXPECT_EQ(runDocument("s = \"ab\" * 500000\nt = s + s"), "ERR Result too large");
 
     // An error value that doubles on every line.
     source = "e0 = table_get(key: \"k\", from: table_new())\n";

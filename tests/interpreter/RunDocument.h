@@ -13,19 +13,15 @@
 
 namespace engine::testing {
 
-// Runs a document as the app does and describes what the user would see: the
-// rendered outputs joined by " | ", or "ERR " and the error messages joined
-// by " | " when the run failed.
-inline std::string runDocument(std::string_view source)
+// Describes what the user would see of a run: the rendered outputs joined by
+// " | ", or "ERR " and the error messages joined by " | " when it failed.
+inline std::string describeRun(const std::vector<Statement>& statements)
 {
-    const auto statements = Parser::parse(Lexer::lex(source));
     std::string described;
     try {
-        for (const auto& output : Interpreter::interpret(statements, 0)) {
-            if (!described.empty())
-                described += " | ";
-            described += ASTWriter::writeValue(output.value, NumberFormat::mixed, false);
-        }
+        for (const auto& output : Interpreter::interpret(statements, 0))
+            described +=
+                (described.empty() ? "" : " | ") + ASTWriter::writeValue(output.value, NumberFormat::mixed, false);
     } catch (const MultiError<InterpretError>& failure) {
         described = "ERR";
         for (std::size_t index = 0; index < failure.errors.size(); ++index)
@@ -33,6 +29,9 @@ inline std::string runDocument(std::string_view source)
     }
     return described;
 }
+
+// Runs a document as the app does.
+inline std::string runDocument(std::string_view source) { return describeRun(Parser::parse(Lexer::lex(source))); }
 
 // One row of a document table.
 struct DocumentCase {
@@ -45,12 +44,17 @@ inline std::ostream& operator<<(std::ostream& stream, const DocumentCase& row)
     return stream << row.source;
 }
 
-// Checks every row of a table, naming the failing source.
-inline void expectDocuments(std::initializer_list<DocumentCase> rows)
+// Checks every row, naming the failing source. Each row runs after
+// `prelude`, whose outputs (`preludeOutputs`, ending in " | ") come before the
+// row's own unless the run fails.
+inline void expectDocuments(std::initializer_list<DocumentCase> rows, std::string_view prelude = {},
+                            std::string_view preludeOutputs = {})
 {
     for (const auto& row : rows) {
         SCOPED_TRACE(row.source);
-        EXPECT_EQ(runDocument(row.source), row.expected);
+        const bool failed = row.expected.rfind("ERR ", 0) == 0;
+        EXPECT_EQ(runDocument(std::string(prelude) + std::string(row.source)),
+                  std::string(failed ? "" : preludeOutputs) + std::string(row.expected));
     }
 }
 
