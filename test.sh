@@ -10,8 +10,7 @@ cmake --preset default -DTARVINE_WERROR=ON -DTARVINE_BUILD_APP=ON >/dev/null
 cmake --build --preset default -j "$jobs"
 ctest --preset default -j "$jobs"
 
-# The engine, the bridge and the command-line tool again under
-# AddressSanitizer and UndefinedBehaviorSanitizer.
-cmake --preset asan -DTARVINE_WERROR=ON -DTARVINE_BUILD_APP=OFF >/dev/null
+# Everything again under AddressSanitizer and UndefinedBehaviorSanitizer.
+cmake --preset asan -DTARVINE_WERROR=ON -DTARVINE_BUILD_APP=ON >/dev/null
 cmake --build --preset asan -j "$jobs"
 ctest --preset asan -j "$jobs"
