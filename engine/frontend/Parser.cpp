@@ -236,56 +236,78 @@ Parser::Node Parser::assignment()
 }
 
 // equality → comparison ( ( "==" | "!=" ) comparison )*
-Parser::Node Parser::equality()
+Parser::Node Parser::equality() { return binary(Level::equality); }
+
+// comparison → term ( ( ">" | ">=" | "<" | "<=" ) term )*
+Parser::Node Parser::comparison() { return binary(Level::comparison); }
+
+// term → factor ( ( "+" | "-" ) factor )*
+Parser::Node Parser::term() { return binary(Level::term); }
+
+// factor → unary ( ( "*" | "/" | "%" ) unary )*
+Parser::Node Parser::factor() { return binary(Level::factor); }
+
+const Parser::BinaryLevel& Parser::binaryLevel(Level level)
 {
-    static constexpr Operator operators[]{
+    static constexpr Operator equalityOperators[]{
         {TokenType::equalEqual, BinaryOperation::equality},
         {TokenType::bangEqual, BinaryOperation::inequality},
     };
-    return leftAssociative(&Parser::comparison, operators, message::equalityOperator);
-}
-
-// comparison → term ( ( ">" | ">=" | "<" | "<=" ) term )*
-Parser::Node Parser::comparison()
-{
-    static constexpr Operator operators[]{
+    static constexpr Operator comparisonOperators[]{
         {TokenType::greater, BinaryOperation::greater},
         {TokenType::greaterEqual, BinaryOperation::greaterEqual},
         {TokenType::lesser, BinaryOperation::lesser},
         {TokenType::lesserEqual, BinaryOperation::lesserEqual},
     };
-    return leftAssociative(&Parser::term, operators, message::comparisonOperator);
-}
-
-// term → factor ( ( "+" | "-" ) factor )*
-Parser::Node Parser::term()
-{
-    static constexpr Operator operators[]{
+    static constexpr Operator termOperators[]{
         {TokenType::plus, BinaryOperation::add},
         {TokenType::minus, BinaryOperation::subtract},
     };
-    return leftAssociative(&Parser::factor, operators, message::termOperator);
-}
-
-// factor → unary ( ( "*" | "/" | "%" ) unary )*
-Parser::Node Parser::factor()
-{
-    static constexpr Operator operators[]{
+    static constexpr Operator factorOperators[]{
         {TokenType::star, BinaryOperation::multiply},
         {TokenType::slash, BinaryOperation::divide},
         {TokenType::percent, BinaryOperation::modulo},
     };
-    return leftAssociative(&Parser::unary, operators, message::factorOperator);
+    static constexpr BinaryLevel levels[]{
+        {equalityOperators, &Parser::comparison, message::equalityOperator},
+        {comparisonOperators, &Parser::term, message::comparisonOperator},
+        {termOperators, &Parser::factor, message::termOperator},
+        {factorOperators, &Parser::unary, message::factorOperator},
+    };
+    return levels[static_cast<int>(level)];
 }
 
-// level → operand ( operator operand )*
-Parser::Node Parser::leftAssociative(Rule operand, std::span<const Operator> operators,
-                                     std::string_view mismatchMessage)
+// The levels from `outermost` inwards, parsed as their rules would call one
+// another, but without a call per level: the innermost operand is a unary,
+// and each level's chain is then built around it, innermost first. Most
+// operands are followed by no operator at all and return at once.
+Parser::Node Parser::binary(Level outermost)
 {
-    Node left = (this->*operand)();
-    if (matchingOperator(operators))
-        chain(left, operand, operators, mismatchMessage);
+    Node left = unary();
+    switch (peek().type) {
+    case TokenType::equalEqual:
+    case TokenType::bangEqual:
+    case TokenType::greater:
+    case TokenType::greaterEqual:
+    case TokenType::lesser:
+    case TokenType::lesserEqual:
+    case TokenType::plus:
+    case TokenType::minus:
+    case TokenType::star:
+    case TokenType::slash:
+    case TokenType::percent: chains(left, outermost); break;
+    default: break;
+    }
     return left;
+}
+
+[[gnu::noinline]] void Parser::chains(Node& left, Level outermost)
+{
+    for (int level = static_cast<int>(Level::factor); level >= static_cast<int>(outermost); --level) {
+        const BinaryLevel& rule = binaryLevel(static_cast<Level>(level));
+        if (matchingOperator(rule.operators))
+            chain(left, rule.operand, rule.operators, rule.mismatchMessage);
+    }
 }
 
 // The operators of a level, building the tree to the left.
@@ -314,8 +336,10 @@ Parser::Node Parser::leftAssociative(Rule operand, std::span<const Operator> ope
 
 const Parser::Operator* Parser::matchingOperator(std::span<const Operator> operators) const
 {
+    // No operator is eof, so comparing types is all that check() would do.
+    const TokenType type = peek().type;
     for (const Operator& candidate : operators)
-        if (check(candidate.token))
+        if (candidate.token == type)
             return &candidate;
     return nullptr;
 }

@@ -62,7 +62,18 @@ private:
     Node comparison();
     Node term();
     Node factor();
-    Node leftAssociative(Rule operand, std::span<const Operator> operators, std::string_view mismatchMessage);
+    // The binary precedence levels, loosest first.
+    enum class Level { equality, comparison, term, factor };
+    // One level: its operators, the rule for its operands, and the message
+    // for an operator that is not its own.
+    struct BinaryLevel {
+        std::span<const Operator> operators;
+        Rule operand;
+        std::string_view mismatchMessage;
+    };
+    static const BinaryLevel& binaryLevel(Level level);
+    Node binary(Level outermost);
+    void chains(Node& left, Level outermost);
     void chain(Node& left, Rule operand, std::span<const Operator> operators, std::string_view mismatchMessage);
     void combine(Node& left, BinaryOperation operation, Node right, const Token& token);
     const Operator* matchingOperator(std::span<const Operator> operators) const;

@@ -14,6 +14,22 @@ void hashList(Hasher& hasher, const std::vector<T>& items)
         item.hash(hasher);
 }
 
+// A node built where it is stored: its fields are initialised straight from
+// the arguments, without a temporary node that would be moved in.
+template <typename Node>
+struct InPlace : Node {
+    template <typename... Fields>
+    explicit InPlace(Fields&&... fields) : Node{std::forward<Fields>(fields)...}
+    {
+    }
+};
+
+template <typename Node, typename... Fields>
+std::shared_ptr<const Node> makeNode(Fields&&... fields)
+{
+    return std::make_shared<const InPlace<Node>>(std::forward<Fields>(fields)...);
+}
+
 } // namespace
 
 std::string_view description(BinaryOperation operation)
@@ -39,42 +55,42 @@ void ReturnMapping::hash(Hasher& hasher) const
 
 ExpressionKind ExpressionKind::binary(BinaryOperation operation, Expression left, Expression right)
 {
-    return ExpressionKind(std::make_shared<const Binary>(Binary{operation, std::move(left), std::move(right)}));
+    return ExpressionKind(makeNode<Binary>(operation, std::move(left), std::move(right)));
 }
 
 ExpressionKind ExpressionKind::unary(UnaryOperation operation, Expression operand)
 {
-    return ExpressionKind(std::make_shared<const Unary>(Unary{operation, std::move(operand)}));
+    return ExpressionKind(makeNode<Unary>(operation, std::move(operand)));
 }
 
 ExpressionKind ExpressionKind::value(ValueUnion value)
 {
-    return ExpressionKind(std::make_shared<const Value>(Value{std::move(value)}));
+    return ExpressionKind(makeNode<Value>(std::move(value)));
 }
 
 ExpressionKind ExpressionKind::reference(std::string name)
 {
-    return ExpressionKind(std::make_shared<const Reference>(Reference{std::move(name)}));
+    return ExpressionKind(makeNode<Reference>(std::move(name)));
 }
 
 ExpressionKind ExpressionKind::grouping(Expression inner)
 {
-    return ExpressionKind(std::make_shared<const Grouping>(Grouping{std::move(inner)}));
+    return ExpressionKind(makeNode<Grouping>(std::move(inner)));
 }
 
 ExpressionKind ExpressionKind::assignment(std::string name, Expression value)
 {
-    return ExpressionKind(std::make_shared<const Assignment>(Assignment{std::move(name), std::move(value)}));
+    return ExpressionKind(makeNode<Assignment>(std::move(name), std::move(value)));
 }
 
 ExpressionKind ExpressionKind::invocation(Expression callee, std::vector<Expression> arguments)
 {
-    return ExpressionKind(std::make_shared<const Invocation>(Invocation{std::move(callee), std::move(arguments)}));
+    return ExpressionKind(makeNode<Invocation>(std::move(callee), std::move(arguments)));
 }
 
 ExpressionKind ExpressionKind::list(std::vector<Expression> elements)
 {
-    return ExpressionKind(std::make_shared<const List>(List{std::move(elements)}));
+    return ExpressionKind(makeNode<List>(std::move(elements)));
 }
 
 bool ExpressionKind::operator==(const ExpressionKind& other) const

@@ -113,7 +113,11 @@ public:
     void hash(Hasher& hasher) const;
 
 private:
-    explicit ExpressionKind(Variant node) : node_(std::move(node)) {}
+    template <typename Case>
+    explicit ExpressionKind(std::shared_ptr<const Case> node)
+        : node_(std::in_place_type<std::shared_ptr<const Case>>, std::move(node))
+    {
+    }
 
     Variant node_;
 };
@@ -205,7 +209,10 @@ public:
 
 private:
     using Variant = std::variant<Expression, FunctionDefinition>;
-    explicit Statement(Variant node) : node_(std::move(node)) {}
+    template <typename Case>
+    explicit Statement(Case node) : node_(std::in_place_type<Case>, std::move(node))
+    {
+    }
 
     Variant node_;
 };

@@ -1,31 +1,56 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
+#include <memory>
 #include <string_view>
 
-// The state lives inside Hasher, so its layout must be visible.
-#define XXH_STATIC_LINKING_ONLY
-#include <xxhash.h>
+struct XXH3_state_s;
 
 namespace engine {
 
-// A running 64-bit hash over XXH3's streaming state. Every hashable engine type
-// has `void hash(Hasher&) const` that feeds its fields in a fixed order; the
+// A running 64-bit XXH3 hash. Every hashable engine type has
+// `void hash(Hasher&) const` that feeds its fields in a fixed order; the
 // evaluation cache keys on the result, so that order is part of the contract.
+//
+// Fields are a few bytes each, and XXH3's streaming update costs far more per
+// call than per byte, so the bytes gather in a buffer first. The result
+// depends only on the bytes fed and their order, never on how they were
+// split: a short input is hashed in one go, a long one streams buffer by
+// buffer.
 class Hasher {
 public:
-    Hasher();
+    Hasher() = default;
+    ~Hasher();
     Hasher(const Hasher&) = delete;
     Hasher& operator=(const Hasher&) = delete;
 
-    // A case index, a count or any other unsigned machine word.
-    void combine(std::uint64_t word);
+    // A case index, a count or any other unsigned machine word, as its bytes.
+    void combine(std::uint64_t word) { combineBytes(&word, sizeof word); }
     void combineSigned(std::int64_t value) { combine(static_cast<std::uint64_t>(value)); }
-    void combineByte(std::uint8_t byte);
+    void combineByte(std::uint8_t byte)
+    {
+        if (used_ == bufferSize)
+            flush();
+        buffer_[used_++] = byte;
+    }
     // The bytes of a text followed by a terminator byte that UTF-8 never
     // contains, so two adjacent strings cannot run together.
-    void combine(std::string_view text);
-    void combineBytes(const void* data, std::size_t size);
+    void combine(std::string_view text)
+    {
+        combineBytes(text.data(), text.size());
+        combineByte(stringTerminator);
+    }
+    void combineBytes(const void* data, std::size_t size)
+    {
+        if (size <= bufferSize - used_) {
+            std::memcpy(buffer_ + used_, data, size);
+            used_ += size;
+        } else {
+            stream(data, size);
+        }
+    }
 
     std::uint64_t finalize() const;
 
@@ -40,7 +65,19 @@ public:
     }
 
 private:
-    XXH3_state_t state_;
+    static constexpr std::uint8_t stringTerminator = 0xFF; // never a byte of UTF-8
+    // Large enough that streaming calls are rare, small enough that the
+    // hashers of nested table entries stay light on the stack.
+    static constexpr std::size_t bufferSize = 256;
+
+    // Hands the buffer to the streaming state, creating it on first use.
+    void flush();
+    void stream(const void* data, std::size_t size);
+
+    unsigned char buffer_[bufferSize];
+    std::size_t used_ = 0;
+    // Only inputs longer than the buffer need one.
+    XXH3_state_s* state_ = nullptr;
 };
 
 } // namespace engine
