@@ -43,14 +43,14 @@ std::size_t lineCount(std::string_view source)
 // One text per line: the line's results in interpreter order, joined by ", ".
 // Outputs are bucketed by line once, so the cost is linear in lines plus
 // outputs; outputs beyond the last line are dropped.
-std::vector<std::string> fileUnderLines(const std::vector<engine::Output>& outputs, std::size_t lines)
+Bridge::RenderedLines fileUnderLines(const std::vector<engine::Output>& outputs, std::size_t lines)
 {
-    std::vector<std::string> rendered(lines);
+    auto rendered = std::make_shared<std::vector<std::string>>(lines);
     for (const auto& output : outputs) {
         const auto line = output.sourceStatement.token().sourceLine;
         if (line < 0 || static_cast<std::size_t>(line) >= lines)
             continue;
-        auto& text = rendered[static_cast<std::size_t>(line)];
+        auto& text = (*rendered)[static_cast<std::size_t>(line)];
         if (!text.empty())
             text += ", ";
         text += engine::ASTWriter::writeValue(output.value, engine::NumberFormat::mixed, false);
@@ -58,9 +58,15 @@ std::vector<std::string> fileUnderLines(const std::vector<engine::Output>& outpu
     return rendered;
 }
 
+const Bridge::RenderedLines& noLines()
+{
+    static const Bridge::RenderedLines empty = std::make_shared<const std::vector<std::string>>();
+    return empty;
+}
+
 } // namespace
 
-Bridge::Bridge() { updateCacheInfo(); }
+Bridge::Bridge() : renderedOutputList_(noLines()) { updateCacheInfo(); }
 
 void Bridge::execute(std::string_view source)
 {
@@ -90,13 +96,13 @@ void Bridge::execute(std::string_view source)
         cache_.insert_or_assign(key, CacheEntry{renderedOutputList_, errorOutput_});
         pruneCache();
     } catch (const engine::MultiError<engine::InterpretError>& error) {
-        publishResults({}, joinMessages(error).message);
+        publishResults(noLines(), joinMessages(error).message);
     } catch (const engine::MultiError<engine::ParseError>& error) {
-        publishResults({}, joinMessages(error).message);
+        publishResults(noLines(), joinMessages(error).message);
     } catch (const engine::MultiError<engine::LexError>& error) {
-        publishResults({}, joinMessages(error).message);
+        publishResults(noLines(), joinMessages(error).message);
     } catch (...) {
-        publishResults({}, somethingUnexpected);
+        publishResults(noLines(), somethingUnexpected);
     }
 }
 
@@ -113,7 +119,7 @@ void Bridge::pruneCache()
         cache_.erase(cache_.begin());
 }
 
-void Bridge::publishResults(std::vector<std::string> renderedOutputList, std::string errorOutput)
+void Bridge::publishResults(RenderedLines renderedOutputList, std::string errorOutput)
 {
     renderedOutputList_ = std::move(renderedOutputList);
     notify(Field::renderedOutputList);

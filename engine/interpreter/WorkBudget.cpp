@@ -40,7 +40,7 @@ void WorkBudget::spendOnTable(const Table::Storage& entries, std::span<const Val
     spend(1 + bytes / bytesPerStep);
 }
 
-std::size_t WorkBudget::storedBytes(const ValueUnion& value) { return sizeof(ValueUnion) + heapBytes(value); }
+std::size_t WorkBudget::storedBytes(const ValueUnion& value) { return storedValueBytes + heapBytes(value); }
 
 std::size_t WorkBudget::heapBytes(const ValueUnion& value)
 {

@@ -50,6 +50,10 @@ public:
     static constexpr std::size_t tableOverheadBytes = 256;
     // Each entry of a table also has a hash bucket.
     static constexpr std::size_t tableBucketBytes = 16;
+    // What a value occupies in a list or a table, besides its own heap bytes.
+    // Fixed rather than sizeof(ValueUnion), so that the budget, which was
+    // measured with values of this size, does not move when they shrink.
+    static constexpr std::size_t storedValueBytes = 80;
 
     static inline const std::string evaluationTooLong = "Evaluation too long";
 

@@ -3,10 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <memory>
 #include <string_view>
-
-struct XXH3_state_s;
 
 namespace engine {
 
@@ -31,7 +28,7 @@ public:
     void combineSigned(std::int64_t value) { combine(static_cast<std::uint64_t>(value)); }
     void combineByte(std::uint8_t byte)
     {
-        if (used_ == bufferSize)
+        if (used_ == capacity_)
             flush();
         buffer_[used_++] = byte;
     }
@@ -44,7 +41,7 @@ public:
     }
     void combineBytes(const void* data, std::size_t size)
     {
-        if (size <= bufferSize - used_) {
+        if (size <= capacity_ - used_) {
             std::memcpy(buffer_ + used_, data, size);
             used_ += size;
         } else {
@@ -66,18 +63,24 @@ public:
 
 private:
     static constexpr std::uint8_t stringTerminator = 0xFF; // never a byte of UTF-8
-    // Large enough that streaming calls are rare, small enough that the
-    // hashers of nested table entries stay light on the stack.
-    static constexpr std::size_t bufferSize = 256;
+    // What fits here is hashed in one go. Small, so that the hashers of
+    // nested table entries stay light on the stack, and enough for any
+    // single entry.
+    static constexpr std::size_t localSize = 256;
 
-    // Hands the buffer to the streaming state, creating it on first use.
+    struct Streaming;
+
+    // Makes room: the first time by moving to a streaming state with a large
+    // buffer of its own, afterwards by handing the full buffer to that state.
     void flush();
     void stream(const void* data, std::size_t size);
 
-    unsigned char buffer_[bufferSize];
+    unsigned char* buffer_ = local_;
+    std::size_t capacity_ = localSize;
     std::size_t used_ = 0;
-    // Only inputs longer than the buffer need one.
-    XXH3_state_s* state_ = nullptr;
+    // Only inputs longer than the local buffer need one.
+    Streaming* streaming_ = nullptr;
+    unsigned char local_[localSize];
 };
 
 } // namespace engine
