@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <memory>
 #include <span>
 #include <string>
 #include <utility>
@@ -63,7 +64,10 @@ private:
 
 std::vector<Statement> Parser::parse(const std::vector<Token>& tokens)
 {
-    Parser parser(tokens);
+    // The parse holds the arena while it builds; afterwards only the nodes do.
+    const std::unique_ptr<NodeArena, void (*)(NodeArena*)> arena(NodeArena::create(),
+                                                                [](NodeArena* held) { held->release(); });
+    Parser parser(tokens, *arena);
     parser.run();
     if (!parser.errors_.empty())
         throw MultiError<ParseError>(std::move(parser.errors_));
@@ -231,7 +235,7 @@ Parser::Node Parser::assignment()
     if (reference->name == "_")
         fail(message::assignToUnderscore);
     // The node carries the last token of its value.
-    target = {Expression{ExpressionKind::assignment(reference->name, std::move(value.expression)), previous()},
+    target = {Expression{ExpressionKind::assignment(reference->name, std::move(value.expression), arena_), previous()},
               value.height + 1};
 }
 
@@ -329,7 +333,8 @@ Parser::Node Parser::binary(Level outermost)
 [[gnu::noinline]] void Parser::combine(Node& left, BinaryOperation operation, Node right, const Token& token)
 {
     const int height = std::max(left.height, right.height) + 1;
-    left = {Expression{ExpressionKind::binary(operation, std::move(left.expression), std::move(right.expression)),
+    left = {Expression{ExpressionKind::binary(operation, std::move(left.expression), std::move(right.expression),
+                                              arena_),
                        token},
             height};
 }
@@ -364,7 +369,8 @@ Parser::Node Parser::unary()
     else
         fail(message::unaryOperator);
     Node operand = nested(&Parser::unary);
-    return {Expression{ExpressionKind::unary(operation, std::move(operand.expression)), token}, operand.height + 1};
+    return {Expression{ExpressionKind::unary(operation, std::move(operand.expression), arena_), token},
+            operand.height + 1};
 }
 
 // call → primary ( "(" arguments? ")" )*
@@ -391,7 +397,7 @@ Parser::Node Parser::call()
         if (!check(TokenType::rightParen))
             fail(message::argumentsEnd);
         const int height = std::max(callee.height, tallest) + 1;
-        callee = {Expression{ExpressionKind::invocation(std::move(callee.expression), std::move(arguments)),
+        callee = {Expression{ExpressionKind::invocation(std::move(callee.expression), std::move(arguments), arena_),
                              advance()},
                   height};
     }
@@ -434,7 +440,7 @@ std::vector<Expression> Parser::arguments(int& tallest)
 [[gnu::noinline]] void Parser::labelAsFirst(Node& argument)
 {
     Token token = argument.expression.token;
-    argument = {Expression{ExpressionKind::assignment("_", std::move(argument.expression)), std::move(token)},
+    argument = {Expression{ExpressionKind::assignment("_", std::move(argument.expression), arena_), std::move(token)},
                 argument.height + 1};
 }
 
@@ -445,7 +451,7 @@ Parser::Node Parser::primary()
         return literal();
     if (check(TokenType::identifier)) {
         const Token& name = advance();
-        return {Expression{ExpressionKind::reference(name.lexeme), name}, 0};
+        return {Expression{ExpressionKind::reference(name.lexeme, arena_), name}, 0};
     }
     if (check(TokenType::leftParen))
         return grouping();
@@ -462,7 +468,7 @@ Parser::Node Parser::primary()
     const Token& token = advance();
     if (!token.literal)
         fail(message::noLiteral);
-    Node value{Expression{ExpressionKind::value(*token.literal), token}, 0};
+    Node value{Expression{ExpressionKind::value(*token.literal, arena_), token}, 0};
     // A name right after a number is its unit: 5 km is 5 × km.
     if (token.type == TokenType::number && check(TokenType::identifier))
         attachUnit(value);
@@ -475,8 +481,9 @@ Parser::Node Parser::primary()
 {
     checkDepth(operand.height + 1);
     const Token& unit = advance();
+    Expression name{ExpressionKind::reference(unit.lexeme, arena_), unit};
     operand = {Expression{ExpressionKind::binary(BinaryOperation::multiply, std::move(operand.expression),
-                                                 Expression{ExpressionKind::reference(unit.lexeme), unit}),
+                                                 std::move(name), arena_),
                           unit},
                operand.height + 1};
 }
@@ -492,7 +499,7 @@ Parser::Node Parser::primary()
     // A unit after the parentheses: (1 + 2) m is (1 + 2) × m.
     if (check(TokenType::identifier))
         attachUnit(inner);
-    inner = {Expression{ExpressionKind::grouping(std::move(inner.expression)), open}, inner.height + 1};
+    inner = {Expression{ExpressionKind::grouping(std::move(inner.expression), arena_), open}, inner.height + 1};
     return inner;
 }
 
@@ -515,8 +522,9 @@ Parser::Node Parser::primary()
 [[gnu::noinline]] Parser::Node Parser::tableNode(const Token& open, std::vector<Expression> entries, int height)
 {
     Expression callee{
-        ExpressionKind::value(Callable::userDefinedFunction({}, ReturnMapping::all(), std::move(entries))), open};
-    return {Expression{ExpressionKind::invocation(std::move(callee), {}), open}, height};
+        ExpressionKind::value(Callable::userDefinedFunction({}, ReturnMapping::all(), std::move(entries)), arena_),
+        open};
+    return {Expression{ExpressionKind::invocation(std::move(callee), {}, arena_), open}, height};
 }
 
 // list → "[" elements? "]"
@@ -540,7 +548,7 @@ Parser::Node Parser::primary()
 
 [[gnu::noinline]] Parser::Node Parser::listNode(const Token& open, std::vector<Expression> elements, int height)
 {
-    return {Expression{ExpressionKind::list(std::move(elements)), open}, height};
+    return {Expression{ExpressionKind::list(std::move(elements), arena_), open}, height};
 }
 
 // elements → ( "," )* element ( ( "," )* element )* ( "," )*, where newlines

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "frontend/NodeArena.h"
 #include "frontend/ParseError.h"
 #include "frontend/SyntaxTree.h"
 #include "frontend/Token.h"
@@ -46,7 +47,7 @@ private:
     };
     class Nesting;
 
-    explicit Parser(const std::vector<Token>& tokens) : tokens_(tokens) {}
+    Parser(const std::vector<Token>& tokens, NodeArena& arena) : tokens_(tokens), arena_(&arena) {}
 
     void run();
     Statement statement();
@@ -113,6 +114,8 @@ private:
     void checkDepth(int height) const;
 
     const std::vector<Token>& tokens_;
+    // Where the document's nodes are placed.
+    NodeArena* arena_;
     std::vector<ParseError> errors_;
     std::vector<Statement> statements_;
     // Index of the next unconsumed token; only grows.

@@ -25,8 +25,11 @@ struct InPlace : Node {
 };
 
 template <typename Node, typename... Fields>
-std::shared_ptr<const Node> makeNode(Fields&&... fields)
+std::shared_ptr<const Node> makeNode(NodeArena* arena, Fields&&... fields)
 {
+    if (arena)
+        return std::allocate_shared<const InPlace<Node>>(NodeAllocator<InPlace<Node>>(*arena),
+                                                         std::forward<Fields>(fields)...);
     return std::make_shared<const InPlace<Node>>(std::forward<Fields>(fields)...);
 }
 
@@ -53,44 +56,44 @@ void ReturnMapping::hash(Hasher& hasher) const
         hashList(hasher, mappings_);
 }
 
-ExpressionKind ExpressionKind::binary(BinaryOperation operation, Expression left, Expression right)
+ExpressionKind ExpressionKind::binary(BinaryOperation operation, Expression left, Expression right, NodeArena* arena)
 {
-    return ExpressionKind(makeNode<Binary>(operation, std::move(left), std::move(right)));
+    return ExpressionKind(makeNode<Binary>(arena, operation, std::move(left), std::move(right)));
 }
 
-ExpressionKind ExpressionKind::unary(UnaryOperation operation, Expression operand)
+ExpressionKind ExpressionKind::unary(UnaryOperation operation, Expression operand, NodeArena* arena)
 {
-    return ExpressionKind(makeNode<Unary>(operation, std::move(operand)));
+    return ExpressionKind(makeNode<Unary>(arena, operation, std::move(operand)));
 }
 
-ExpressionKind ExpressionKind::value(ValueUnion value)
+ExpressionKind ExpressionKind::value(ValueUnion value, NodeArena* arena)
 {
-    return ExpressionKind(makeNode<Value>(std::move(value)));
+    return ExpressionKind(makeNode<Value>(arena, std::move(value)));
 }
 
-ExpressionKind ExpressionKind::reference(std::string name)
+ExpressionKind ExpressionKind::reference(std::string name, NodeArena* arena)
 {
-    return ExpressionKind(makeNode<Reference>(std::move(name)));
+    return ExpressionKind(makeNode<Reference>(arena, std::move(name)));
 }
 
-ExpressionKind ExpressionKind::grouping(Expression inner)
+ExpressionKind ExpressionKind::grouping(Expression inner, NodeArena* arena)
 {
-    return ExpressionKind(makeNode<Grouping>(std::move(inner)));
+    return ExpressionKind(makeNode<Grouping>(arena, std::move(inner)));
 }
 
-ExpressionKind ExpressionKind::assignment(std::string name, Expression value)
+ExpressionKind ExpressionKind::assignment(std::string name, Expression value, NodeArena* arena)
 {
-    return ExpressionKind(makeNode<Assignment>(std::move(name), std::move(value)));
+    return ExpressionKind(makeNode<Assignment>(arena, std::move(name), std::move(value)));
 }
 
-ExpressionKind ExpressionKind::invocation(Expression callee, std::vector<Expression> arguments)
+ExpressionKind ExpressionKind::invocation(Expression callee, std::vector<Expression> arguments, NodeArena* arena)
 {
-    return ExpressionKind(makeNode<Invocation>(std::move(callee), std::move(arguments)));
+    return ExpressionKind(makeNode<Invocation>(arena, std::move(callee), std::move(arguments)));
 }
 
-ExpressionKind ExpressionKind::list(std::vector<Expression> elements)
+ExpressionKind ExpressionKind::list(std::vector<Expression> elements, NodeArena* arena)
 {
-    return ExpressionKind(makeNode<List>(std::move(elements)));
+    return ExpressionKind(makeNode<List>(arena, std::move(elements)));
 }
 
 bool ExpressionKind::operator==(const ExpressionKind& other) const

@@ -7,6 +7,7 @@
 #include <variant>
 #include <vector>
 
+#include "frontend/NodeArena.h"
 #include "frontend/Token.h"
 #include "values/Hasher.h"
 #include "values/ValueUnion.h"
@@ -90,14 +91,18 @@ public:
                                  std::shared_ptr<const Grouping>, std::shared_ptr<const Assignment>,
                                  std::shared_ptr<const Invocation>, std::shared_ptr<const List>>;
 
-    static ExpressionKind binary(BinaryOperation operation, Expression left, Expression right);
-    static ExpressionKind unary(UnaryOperation operation, Expression operand);
-    static ExpressionKind value(ValueUnion value);
-    static ExpressionKind reference(std::string name);
-    static ExpressionKind grouping(Expression inner);
-    static ExpressionKind assignment(std::string name, Expression value);
-    static ExpressionKind invocation(Expression callee, std::vector<Expression> arguments);
-    static ExpressionKind list(std::vector<Expression> elements);
+    // With an arena, the node is placed in it; the parser builds a whole
+    // document's tree in one.
+    static ExpressionKind binary(BinaryOperation operation, Expression left, Expression right,
+                                 NodeArena* arena = nullptr);
+    static ExpressionKind unary(UnaryOperation operation, Expression operand, NodeArena* arena = nullptr);
+    static ExpressionKind value(ValueUnion value, NodeArena* arena = nullptr);
+    static ExpressionKind reference(std::string name, NodeArena* arena = nullptr);
+    static ExpressionKind grouping(Expression inner, NodeArena* arena = nullptr);
+    static ExpressionKind assignment(std::string name, Expression value, NodeArena* arena = nullptr);
+    static ExpressionKind invocation(Expression callee, std::vector<Expression> arguments,
+                                     NodeArena* arena = nullptr);
+    static ExpressionKind list(std::vector<Expression> elements, NodeArena* arena = nullptr);
 
     std::size_t index() const { return node_.index(); }
     const Variant& node() const { return node_; }
