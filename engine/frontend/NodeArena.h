@@ -35,6 +35,11 @@ private:
     NodeArena() = default;
     ~NodeArena();
     void* allocateInNewBlock(std::size_t size, std::size_t alignment);
+    // Blocks outlive their arena in a pool shared by all arenas, up to a
+    // limit: every keystroke parses the whole document anew, and memory given
+    // back to the system would have to be faulted in and cleared each time.
+    static Block* reusedBlock();
+    static void recycle(Block* blocks);
 
     std::atomic<std::size_t> holds_{1};
     // The block being filled; it links to the ones filled before it.

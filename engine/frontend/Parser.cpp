@@ -235,8 +235,8 @@ Parser::Node Parser::assignment()
     if (reference->name == "_")
         fail(message::assignToUnderscore);
     // The node carries the last token of its value.
-    target = {Expression{ExpressionKind::assignment(reference->name, std::move(value.expression), arena_), previous()},
-              value.height + 1};
+    rebuild(target, ExpressionKind::assignment(reference->name, std::move(value.expression), arena_), previous(),
+            value.height + 1);
 }
 
 // equality → comparison ( ( "==" | "!=" ) comparison )*
@@ -333,10 +333,8 @@ Parser::Node Parser::binary(Level outermost)
 [[gnu::noinline]] void Parser::combine(Node& left, BinaryOperation operation, Node right, const Token& token)
 {
     const int height = std::max(left.height, right.height) + 1;
-    left = {Expression{ExpressionKind::binary(operation, std::move(left.expression), std::move(right.expression),
-                                              arena_),
-                       token},
-            height};
+    rebuild(left, ExpressionKind::binary(operation, std::move(left.expression), std::move(right.expression), arena_),
+            token, height);
 }
 
 const Parser::Operator* Parser::matchingOperator(std::span<const Operator> operators) const
@@ -397,9 +395,8 @@ Parser::Node Parser::call()
         if (!check(TokenType::rightParen))
             fail(message::argumentsEnd);
         const int height = std::max(callee.height, tallest) + 1;
-        callee = {Expression{ExpressionKind::invocation(std::move(callee.expression), std::move(arguments), arena_),
-                             advance()},
-                  height};
+        auto call = ExpressionKind::invocation(std::move(callee.expression), std::move(arguments), arena_);
+        rebuild(callee, std::move(call), advance(), height);
     }
 }
 
@@ -410,6 +407,7 @@ std::vector<Expression> Parser::arguments(int& tallest)
     std::vector<Expression> arguments;
     if (check(TokenType::rightParen))
         return arguments;
+    arguments.reserve(typicalArguments);
     skip();
     for (;;) {
         // An argument is labelled exactly when it starts with a name and "=" or
@@ -439,9 +437,9 @@ std::vector<Expression> Parser::arguments(int& tallest)
 // argument's own token.
 [[gnu::noinline]] void Parser::labelAsFirst(Node& argument)
 {
-    Token token = argument.expression.token;
-    argument = {Expression{ExpressionKind::assignment("_", std::move(argument.expression), arena_), std::move(token)},
-                argument.height + 1};
+    const Token token = argument.expression.token;
+    rebuild(argument, ExpressionKind::assignment("_", std::move(argument.expression), arena_), token,
+            argument.height + 1);
 }
 
 // primary → NUMBER IDENTIFIER? | STRING | IDENTIFIER | grouping | table | list
@@ -482,10 +480,9 @@ Parser::Node Parser::primary()
     checkDepth(operand.height + 1);
     const Token& unit = advance();
     Expression name{ExpressionKind::reference(unit.lexeme, arena_), unit};
-    operand = {Expression{ExpressionKind::binary(BinaryOperation::multiply, std::move(operand.expression),
-                                                 std::move(name), arena_),
-                          unit},
-               operand.height + 1};
+    rebuild(operand,
+            ExpressionKind::binary(BinaryOperation::multiply, std::move(operand.expression), std::move(name), arena_),
+            unit, operand.height + 1);
 }
 
 // grouping → "(" expression ")" IDENTIFIER?
@@ -499,7 +496,7 @@ Parser::Node Parser::primary()
     // A unit after the parentheses: (1 + 2) m is (1 + 2) × m.
     if (check(TokenType::identifier))
         attachUnit(inner);
-    inner = {Expression{ExpressionKind::grouping(std::move(inner.expression), arena_), open}, inner.height + 1};
+    rebuild(inner, ExpressionKind::grouping(std::move(inner.expression), arena_), open, inner.height + 1);
     return inner;
 }
 
@@ -557,6 +554,7 @@ Parser::Node Parser::primary()
 std::vector<Expression> Parser::elements(TokenType closing, ElementMode mode, int& tallest)
 {
     std::vector<Expression> elements;
+    elements.reserve(typicalArguments);
     skip({TokenType::comma});
     for (;;) {
         Node element = mode == ElementMode::table ? expression() : equality();
@@ -566,6 +564,14 @@ std::vector<Expression> Parser::elements(TokenType closing, ElementMode mode, in
         if (check(closing))
             return elements;
     }
+}
+
+// The node becomes `kind` with `token`, built where it is rather than moved in.
+void Parser::rebuild(Node& node, ExpressionKind kind, const Token& token, int height)
+{
+    node.expression.data = std::move(kind);
+    node.expression.token = token;
+    node.height = height;
 }
 
 Parser::Node Parser::nested(Rule rule, int levels)

@@ -26,6 +26,9 @@ public:
     // documents never come near it, and a deeper one gets an error instead of
     // exhausting the stack.
     static constexpr int maxExpressionDepth = 256;
+    // Room reserved for the arguments of a call or the elements of a list or
+    // table: most have no more, and the rest grow as usual.
+    static constexpr std::size_t typicalArguments = 4;
 
     // The statements of the document. Throws MultiError<ParseError> with every
     // error found, in order; never returns a partial list. The tokens should end
@@ -96,6 +99,7 @@ private:
     std::vector<Expression> elements(TokenType closing, ElementMode mode, int& tallest);
     // The rule, parsed inside `levels` more enclosing nodes.
     Node nested(Rule rule, int levels = 1);
+    static void rebuild(Node& node, ExpressionKind kind, const Token& token, int height);
 
     // Token cursor. Past the last token, peek sees an eof token.
     const Token& peek() const { return current_ < tokens_.size() ? tokens_[current_] : endOfInput(); }
