@@ -49,6 +49,24 @@ constexpr std::string_view noPrimary = "expected primary but found none";
 
 } // namespace
 
+namespace {
+
+// Every statement ends with a token that a newline or the end follows, so
+// there are at most this many; blank lines do not count.
+std::size_t statementEnds(const std::vector<Token>& tokens)
+{
+    std::size_t ends = 0;
+    for (std::size_t index = 0; index < tokens.size(); ++index) {
+        const bool last = index + 1 == tokens.size() || tokens[index + 1].type == TokenType::newline
+            || tokens[index + 1].type == TokenType::eof;
+        if (last && tokens[index].type != TokenType::newline && tokens[index].type != TokenType::eof)
+            ++ends;
+    }
+    return ends;
+}
+
+} // namespace
+
 // While this lives, `levels` more nodes enclose what is being parsed.
 class Parser::Nesting {
 public:
@@ -68,6 +86,7 @@ std::vector<Statement> Parser::parse(const std::vector<Token>& tokens)
     const std::unique_ptr<NodeArena, void (*)(NodeArena*)> arena(NodeArena::create(),
                                                                 [](NodeArena* held) { held->release(); });
     Parser parser(tokens, *arena);
+    parser.statements_.reserve(statementEnds(tokens));
     parser.run();
     if (!parser.errors_.empty())
         throw MultiError<ParseError>(std::move(parser.errors_));
@@ -235,7 +254,7 @@ Parser::Node Parser::assignment()
     if (reference->name == "_")
         fail(message::assignToUnderscore);
     // The node carries the last token of its value.
-    rebuild(target, ExpressionKind::assignment(reference->name, std::move(value.expression), arena_), previous(),
+    rebuild(target, ExpressionKind::make<ExpressionKind::Assignment>(arena_, reference->name, std::move(value.expression)), previous(),
             value.height + 1);
 }
 
@@ -326,14 +345,15 @@ Parser::Node Parser::binary(Level outermost)
         if (token.type != found->token)
             fail(mismatchMessage);
         Node right = nested(operand);
-        combine(left, found->operation, std::move(right), token);
+        combine(left, found->operation, right, token);
     }
 }
 
-[[gnu::noinline]] void Parser::combine(Node& left, BinaryOperation operation, Node right, const Token& token)
+[[gnu::noinline]] void Parser::combine(Node& left, BinaryOperation operation, Node& right, const Token& token)
 {
     const int height = std::max(left.height, right.height) + 1;
-    rebuild(left, ExpressionKind::binary(operation, std::move(left.expression), std::move(right.expression), arena_),
+    rebuild(left, ExpressionKind::make<ExpressionKind::Binary>(arena_, operation, std::move(left.expression),
+                                                         std::move(right.expression)),
             token, height);
 }
 
@@ -367,7 +387,7 @@ Parser::Node Parser::unary()
     else
         fail(message::unaryOperator);
     Node operand = nested(&Parser::unary);
-    return {Expression{ExpressionKind::unary(operation, std::move(operand.expression), arena_), token},
+    return {Expression{ExpressionKind::make<ExpressionKind::Unary>(arena_, operation, std::move(operand.expression)), token},
             operand.height + 1};
 }
 
@@ -395,7 +415,7 @@ Parser::Node Parser::call()
         if (!check(TokenType::rightParen))
             fail(message::argumentsEnd);
         const int height = std::max(callee.height, tallest) + 1;
-        auto call = ExpressionKind::invocation(std::move(callee.expression), std::move(arguments), arena_);
+        auto call = ExpressionKind::make<ExpressionKind::Invocation>(arena_, std::move(callee.expression), std::move(arguments));
         rebuild(callee, std::move(call), advance(), height);
     }
 }
@@ -438,7 +458,7 @@ std::vector<Expression> Parser::arguments(int& tallest)
 [[gnu::noinline]] void Parser::labelAsFirst(Node& argument)
 {
     const Token token = argument.expression.token;
-    rebuild(argument, ExpressionKind::assignment("_", std::move(argument.expression), arena_), token,
+    rebuild(argument, ExpressionKind::make<ExpressionKind::Assignment>(arena_, "_", std::move(argument.expression)), token,
             argument.height + 1);
 }
 
@@ -481,7 +501,8 @@ Parser::Node Parser::primary()
     const Token& unit = advance();
     Expression name{ExpressionKind::reference(unit.lexeme, arena_), unit};
     rebuild(operand,
-            ExpressionKind::binary(BinaryOperation::multiply, std::move(operand.expression), std::move(name), arena_),
+            ExpressionKind::make<ExpressionKind::Binary>(arena_, BinaryOperation::multiply, std::move(operand.expression),
+                                                         std::move(name)),
             unit, operand.height + 1);
 }
 
@@ -496,7 +517,7 @@ Parser::Node Parser::primary()
     // A unit after the parentheses: (1 + 2) m is (1 + 2) × m.
     if (check(TokenType::identifier))
         attachUnit(inner);
-    rebuild(inner, ExpressionKind::grouping(std::move(inner.expression), arena_), open, inner.height + 1);
+    rebuild(inner, ExpressionKind::make<ExpressionKind::Grouping>(arena_, std::move(inner.expression)), open, inner.height + 1);
     return inner;
 }
 
@@ -521,7 +542,7 @@ Parser::Node Parser::primary()
     Expression callee{
         ExpressionKind::value(Callable::userDefinedFunction({}, ReturnMapping::all(), std::move(entries)), arena_),
         open};
-    return {Expression{ExpressionKind::invocation(std::move(callee), {}, arena_), open}, height};
+    return {Expression{ExpressionKind::make<ExpressionKind::Invocation>(arena_, std::move(callee), std::vector<Expression>()), open}, height};
 }
 
 // list → "[" elements? "]"
@@ -545,7 +566,7 @@ Parser::Node Parser::primary()
 
 [[gnu::noinline]] Parser::Node Parser::listNode(const Token& open, std::vector<Expression> elements, int height)
 {
-    return {Expression{ExpressionKind::list(std::move(elements), arena_), open}, height};
+    return {Expression{ExpressionKind::make<ExpressionKind::List>(arena_, std::move(elements)), open}, height};
 }
 
 // elements → ( "," )* element ( ( "," )* element )* ( "," )*, where newlines

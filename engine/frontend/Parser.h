@@ -79,7 +79,7 @@ private:
     Node binary(Level outermost);
     void chains(Node& left, Level outermost);
     void chain(Node& left, Rule operand, std::span<const Operator> operators, std::string_view mismatchMessage);
-    void combine(Node& left, BinaryOperation operation, Node right, const Token& token);
+    void combine(Node& left, BinaryOperation operation, Node& right, const Token& token);
     const Operator* matchingOperator(std::span<const Operator> operators) const;
     Node unary();
     Node unaryOperation();

@@ -14,25 +14,6 @@ void hashList(Hasher& hasher, const std::vector<T>& items)
         item.hash(hasher);
 }
 
-// A node built where it is stored: its fields are initialised straight from
-// the arguments, without a temporary node that would be moved in.
-template <typename Node>
-struct InPlace : Node {
-    template <typename... Fields>
-    explicit InPlace(Fields&&... fields) : Node{std::forward<Fields>(fields)...}
-    {
-    }
-};
-
-template <typename Node, typename... Fields>
-std::shared_ptr<const Node> makeNode(NodeArena* arena, Fields&&... fields)
-{
-    if (arena)
-        return std::allocate_shared<const InPlace<Node>>(NodeAllocator<InPlace<Node>>(*arena),
-                                                         std::forward<Fields>(fields)...);
-    return std::make_shared<const InPlace<Node>>(std::forward<Fields>(fields)...);
-}
-
 } // namespace
 
 std::string_view description(BinaryOperation operation)
@@ -58,42 +39,42 @@ void ReturnMapping::hash(Hasher& hasher) const
 
 ExpressionKind ExpressionKind::binary(BinaryOperation operation, Expression left, Expression right, NodeArena* arena)
 {
-    return ExpressionKind(makeNode<Binary>(arena, operation, std::move(left), std::move(right)));
+    return make<Binary>(arena, operation, std::move(left), std::move(right));
 }
 
 ExpressionKind ExpressionKind::unary(UnaryOperation operation, Expression operand, NodeArena* arena)
 {
-    return ExpressionKind(makeNode<Unary>(arena, operation, std::move(operand)));
+    return make<Unary>(arena, operation, std::move(operand));
 }
 
 ExpressionKind ExpressionKind::value(ValueUnion value, NodeArena* arena)
 {
-    return ExpressionKind(makeNode<Value>(arena, std::move(value)));
+    return make<Value>(arena, std::move(value));
 }
 
 ExpressionKind ExpressionKind::reference(std::string name, NodeArena* arena)
 {
-    return ExpressionKind(makeNode<Reference>(arena, std::move(name)));
+    return make<Reference>(arena, std::move(name));
 }
 
 ExpressionKind ExpressionKind::grouping(Expression inner, NodeArena* arena)
 {
-    return ExpressionKind(makeNode<Grouping>(arena, std::move(inner)));
+    return make<Grouping>(arena, std::move(inner));
 }
 
 ExpressionKind ExpressionKind::assignment(std::string name, Expression value, NodeArena* arena)
 {
-    return ExpressionKind(makeNode<Assignment>(arena, std::move(name), std::move(value)));
+    return make<Assignment>(arena, std::move(name), std::move(value));
 }
 
 ExpressionKind ExpressionKind::invocation(Expression callee, std::vector<Expression> arguments, NodeArena* arena)
 {
-    return ExpressionKind(makeNode<Invocation>(arena, std::move(callee), std::move(arguments)));
+    return make<Invocation>(arena, std::move(callee), std::move(arguments));
 }
 
 ExpressionKind ExpressionKind::list(std::vector<Expression> elements, NodeArena* arena)
 {
-    return ExpressionKind(makeNode<List>(arena, std::move(elements)));
+    return make<List>(arena, std::move(elements));
 }
 
 bool ExpressionKind::operator==(const ExpressionKind& other) const

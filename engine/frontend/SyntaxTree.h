@@ -103,6 +103,10 @@ public:
     static ExpressionKind invocation(Expression callee, std::vector<Expression> arguments,
                                      NodeArena* arena = nullptr);
     static ExpressionKind list(std::vector<Expression> elements, NodeArena* arena = nullptr);
+    // The same for any case, with its fields forwarded straight into the
+    // node, so that the parser moves each subexpression only once.
+    template <typename Case, typename... Fields>
+    static ExpressionKind make(NodeArena* arena, Fields&&... fields);
 
     std::size_t index() const { return node_.index(); }
     const Variant& node() const { return node_; }
@@ -171,6 +175,30 @@ struct ExpressionKind::Invocation {
 struct ExpressionKind::List {
     std::vector<Expression> elements;
 };
+
+namespace detail {
+
+// A node initialised field by field from the arguments where it is stored,
+// without a temporary node that would be moved in.
+template <typename Node>
+struct InPlaceNode : Node {
+    template <typename... Fields>
+    explicit InPlaceNode(Fields&&... fields) : Node{std::forward<Fields>(fields)...}
+    {
+    }
+};
+
+} // namespace detail
+
+template <typename Case, typename... Fields>
+ExpressionKind ExpressionKind::make(NodeArena* arena, Fields&&... fields)
+{
+    using Built = detail::InPlaceNode<Case>;
+    if (arena)
+        return ExpressionKind(std::shared_ptr<const Case>(
+            std::allocate_shared<const Built>(NodeAllocator<Built>(*arena), std::forward<Fields>(fields)...)));
+    return ExpressionKind(std::shared_ptr<const Case>(std::make_shared<const Built>(std::forward<Fields>(fields)...)));
+}
 
 // What a user-defined function is made of; shared by the function statement
 // and every callable value built from it.

@@ -34,10 +34,21 @@ public:
 
     // The same names with the same exponents, in any order.
     bool operator==(const Units& other) const;
-    // Order-independent combination of each unit's name and exponent.
-    void hash(Hasher& hasher) const;
+    // The count, then an order-independent combination of each unit's name
+    // and exponent (0 for none, as for a plain number).
+    void hash(Hasher& hasher) const
+    {
+        if (entries_.empty()) {
+            hasher.combine(std::uint64_t{0});
+            hasher.combine(std::uint64_t{0});
+            return;
+        }
+        hashEntries(hasher);
+    }
 
 private:
+    void hashEntries(Hasher& hasher) const;
+
     std::vector<Entry> entries_;
 };
 
