@@ -207,6 +207,7 @@ std::vector<Output> Interpreter::interpret(const std::vector<Statement>& stateme
 {
     WorkBudget budget;
     Interpreter interpreter(budget, stackDepth, nullptr);
+    interpreter.outputs_.reserve(statements.size());
     for (const auto& statement : statements) {
         if (budget.exhausted())
             break;
@@ -221,7 +222,7 @@ void Interpreter::execute(const Statement& statement)
 {
     recordingErrors([&] {
         ValueUnion value = evaluate(statement);
-        outputs_.push_back(Output{statement, std::move(value)});
+        outputs_.emplace_back(Output{statement, std::move(value)});
     });
 }
 
@@ -321,6 +322,7 @@ ValueUnion Interpreter::evaluateReference(const std::string& name)
         return *bound;
     }
     Units units;
+    units.reserve(1);
     units.set(name, 1);
     return Number(1, 1, std::move(units));
 }

@@ -26,6 +26,8 @@ public:
     std::int64_t exponent(std::string_view name) const;
     // Replaces the exponent in place, or appends a new entry at the end.
     void set(std::string_view name, std::int64_t exponent);
+    // Room for this many units without reallocating.
+    void reserve(std::size_t count) { entries_.reserve(count); }
 
     bool empty() const { return entries_.empty(); }
     std::size_t size() const { return entries_.size(); }
