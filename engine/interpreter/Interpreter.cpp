@@ -437,9 +437,11 @@ ValueUnion Interpreter::collectResults(const ReturnMapping& mapping) const
     const bool named = mapping.kind() == ReturnMapping::Kind::list;
     const auto& mappings = mapping.mappings();
     Table::Storage results;
+    results.reserve(bindings_.size());
     // For each result key, the index of the mapping that gave its value: of
     // two mappings with the same outer name, the one written later wins.
     std::vector<std::size_t> resultMapping;
+    resultMapping.reserve(bindings_.size());
     std::size_t kept = 0;
     for (const auto& [name, value] : bindings_) {
         const auto kind = value.kind();
