@@ -14,6 +14,8 @@ namespace engine {
 
 namespace {
 
+using Kind = ExpressionKind;
+
 namespace message {
 constexpr std::string_view tooDeep = "Expression nested too deeply";
 constexpr std::string_view unknown = "Unknown";
@@ -254,7 +256,7 @@ Parser::Node Parser::assignment()
     if (reference->name == "_")
         fail(message::assignToUnderscore);
     // The node carries the last token of its value.
-    rebuild(target, ExpressionKind::make<ExpressionKind::Assignment>(arena_, reference->name, std::move(value.expression)), previous(),
+    rebuild(target, Kind::make<Kind::Assignment>(arena_, reference->name, std::move(value.expression)), previous(),
             value.height + 1);
 }
 
@@ -352,8 +354,7 @@ Parser::Node Parser::binary(Level outermost)
 [[gnu::noinline]] void Parser::combine(Node& left, BinaryOperation operation, Node& right, const Token& token)
 {
     const int height = std::max(left.height, right.height) + 1;
-    rebuild(left, ExpressionKind::make<ExpressionKind::Binary>(arena_, operation, std::move(left.expression),
-                                                         std::move(right.expression)),
+    rebuild(left, Kind::make<Kind::Binary>(arena_, operation, std::move(left.expression), std::move(right.expression)),
             token, height);
 }
 
@@ -387,7 +388,7 @@ Parser::Node Parser::unary()
     else
         fail(message::unaryOperator);
     Node operand = nested(&Parser::unary);
-    return {Expression{ExpressionKind::make<ExpressionKind::Unary>(arena_, operation, std::move(operand.expression)), token},
+    return {Expression{Kind::make<Kind::Unary>(arena_, operation, std::move(operand.expression)), token},
             operand.height + 1};
 }
 
@@ -415,7 +416,7 @@ Parser::Node Parser::call()
         if (!check(TokenType::rightParen))
             fail(message::argumentsEnd);
         const int height = std::max(callee.height, tallest) + 1;
-        auto call = ExpressionKind::make<ExpressionKind::Invocation>(arena_, std::move(callee.expression), std::move(arguments));
+        auto call = Kind::make<Kind::Invocation>(arena_, std::move(callee.expression), std::move(arguments));
         rebuild(callee, std::move(call), advance(), height);
     }
 }
@@ -458,7 +459,7 @@ std::vector<Expression> Parser::arguments(int& tallest)
 [[gnu::noinline]] void Parser::labelAsFirst(Node& argument)
 {
     const Token token = argument.expression.token;
-    rebuild(argument, ExpressionKind::make<ExpressionKind::Assignment>(arena_, "_", std::move(argument.expression)), token,
+    rebuild(argument, Kind::make<Kind::Assignment>(arena_, "_", std::move(argument.expression)), token,
             argument.height + 1);
 }
 
@@ -469,7 +470,7 @@ Parser::Node Parser::primary()
         return literal();
     if (check(TokenType::identifier)) {
         const Token& name = advance();
-        return {Expression{ExpressionKind::reference(name.lexeme, arena_), name}, 0};
+        return {Expression{Kind::make<Kind::Reference>(arena_, name.lexeme), name}, 0};
     }
     if (check(TokenType::leftParen))
         return grouping();
@@ -486,7 +487,7 @@ Parser::Node Parser::primary()
     const Token& token = advance();
     if (!token.literal)
         fail(message::noLiteral);
-    Node value{Expression{ExpressionKind::value(*token.literal, arena_), token}, 0};
+    Node value{Expression{Kind::make<Kind::Value>(arena_, *token.literal), token}, 0};
     // A name right after a number is its unit: 5 km is 5 × km.
     if (token.type == TokenType::number && check(TokenType::identifier))
         attachUnit(value);
@@ -499,10 +500,9 @@ Parser::Node Parser::primary()
 {
     checkDepth(operand.height + 1);
     const Token& unit = advance();
-    Expression name{ExpressionKind::reference(unit.lexeme, arena_), unit};
+    Expression name{Kind::make<Kind::Reference>(arena_, unit.lexeme), unit};
     rebuild(operand,
-            ExpressionKind::make<ExpressionKind::Binary>(arena_, BinaryOperation::multiply, std::move(operand.expression),
-                                                         std::move(name)),
+            Kind::make<Kind::Binary>(arena_, BinaryOperation::multiply, std::move(operand.expression), std::move(name)),
             unit, operand.height + 1);
 }
 
@@ -517,7 +517,7 @@ Parser::Node Parser::primary()
     // A unit after the parentheses: (1 + 2) m is (1 + 2) × m.
     if (check(TokenType::identifier))
         attachUnit(inner);
-    rebuild(inner, ExpressionKind::make<ExpressionKind::Grouping>(arena_, std::move(inner.expression)), open, inner.height + 1);
+    rebuild(inner, Kind::make<Kind::Grouping>(arena_, std::move(inner.expression)), open, inner.height + 1);
     return inner;
 }
 
@@ -542,7 +542,8 @@ Parser::Node Parser::primary()
     Expression callee{
         ExpressionKind::value(Callable::userDefinedFunction({}, ReturnMapping::all(), std::move(entries)), arena_),
         open};
-    return {Expression{ExpressionKind::make<ExpressionKind::Invocation>(arena_, std::move(callee), std::vector<Expression>()), open}, height};
+    return {Expression{Kind::make<Kind::Invocation>(arena_, std::move(callee), std::vector<Expression>()), open},
+            height};
 }
 
 // list → "[" elements? "]"
@@ -566,7 +567,7 @@ Parser::Node Parser::primary()
 
 [[gnu::noinline]] Parser::Node Parser::listNode(const Token& open, std::vector<Expression> elements, int height)
 {
-    return {Expression{ExpressionKind::make<ExpressionKind::List>(arena_, std::move(elements)), open}, height};
+    return {Expression{Kind::make<Kind::List>(arena_, std::move(elements)), open}, height};
 }
 
 // elements → ( "," )* element ( ( "," )* element )* ( "," )*, where newlines

@@ -105,7 +105,8 @@ private:
     const Token& peek() const { return current_ < tokens_.size() ? tokens_[current_] : endOfInput(); }
     const Token& peekNext() const { return current_ + 1 < tokens_.size() ? tokens_[current_ + 1] : endOfInput(); }
     bool isAtEnd() const { return peek().type == TokenType::eof; }
-    bool check(TokenType type) const { return !isAtEnd() && peek().type == type; }
+    // Whether the next token is of that type; never true at the end.
+    bool check(TokenType type) const { return type != TokenType::eof && peek().type == type; }
     static const Token& endOfInput();
     const Token& advance();
     const Token& previous() const;
