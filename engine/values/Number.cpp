@@ -83,13 +83,6 @@ Units withoutZeros(Units units)
 
 } // namespace
 
-void Number::hash(Hasher& hasher) const
-{
-    hasher.combineSigned(numerator);
-    hasher.combineSigned(denominator);
-    units.hash(hasher);
-}
-
 ValueUnion Number::negate() const
 {
     return make(-Wide(numerator), denominator, Maths::removeZeroExponents(units));
