@@ -1,5 +1,6 @@
 #include "core/Bridge.h"
 
+#include <algorithm>
 #include <exception>
 
 #include "frontend/LexError.h"
@@ -33,11 +34,7 @@ engine::GenericError joinMessages(const engine::MultiError<E>& error)
 
 std::size_t lineCount(std::string_view source)
 {
-    std::size_t lines = 1;
-    for (char c : source)
-        if (c == '\n')
-            ++lines;
-    return lines;
+    return 1 + static_cast<std::size_t>(std::count(source.begin(), source.end(), '\n'));
 }
 
 // One text per line: the line's results in interpreter order, joined by ", ".
