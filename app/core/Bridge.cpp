@@ -71,12 +71,17 @@ void Bridge::execute(std::string_view source)
         engine::Hasher hasher;
         hasher.combine(source);
 
-        const auto tokens = engine::Lexer::lex(source);
-        hasher.combine(static_cast<std::uint64_t>(tokens.size()));
-        for (const auto& token : tokens)
-            token.hash(hasher);
-
-        const auto statements = engine::Parser::parse(tokens);
+        std::vector<engine::Statement> statements;
+        {
+            // Tokens serve only the parser and the key: dropped before
+            // interpreting, they leave the rest of the work less memory to
+            // wade through.
+            const auto tokens = engine::Lexer::lex(source);
+            hasher.combine(static_cast<std::uint64_t>(tokens.size()));
+            for (const auto& token : tokens)
+                token.hash(hasher);
+            statements = engine::Parser::parse(tokens);
+        }
         hasher.combine(static_cast<std::uint64_t>(statements.size()));
         for (const auto& statement : statements)
             statement.hash(hasher);
