@@ -540,7 +540,7 @@ Parser::Node Parser::primary()
 [[gnu::noinline]] Parser::Node Parser::tableNode(const Token& open, std::vector<Expression> entries, int height)
 {
     Expression callee{
-        ExpressionKind::value(Callable::userDefinedFunction({}, ReturnMapping::all(), std::move(entries)), arena_),
+        Kind::make<Kind::Value>(arena_, Callable::userDefinedFunction({}, ReturnMapping::all(), std::move(entries))),
         open};
     return {Expression{Kind::make<Kind::Invocation>(arena_, std::move(callee), std::vector<Expression>()), open},
             height};

@@ -37,44 +37,35 @@ void ReturnMapping::hash(Hasher& hasher) const
         hashList(hasher, mappings_);
 }
 
-ExpressionKind ExpressionKind::binary(BinaryOperation operation, Expression left, Expression right, NodeArena* arena)
+ExpressionKind ExpressionKind::binary(BinaryOperation operation, Expression left, Expression right)
 {
-    return make<Binary>(arena, operation, std::move(left), std::move(right));
+    return make<Binary>(nullptr, operation, std::move(left), std::move(right));
 }
 
-ExpressionKind ExpressionKind::unary(UnaryOperation operation, Expression operand, NodeArena* arena)
+ExpressionKind ExpressionKind::unary(UnaryOperation operation, Expression operand)
 {
-    return make<Unary>(arena, operation, std::move(operand));
+    return make<Unary>(nullptr, operation, std::move(operand));
 }
 
-ExpressionKind ExpressionKind::value(ValueUnion value, NodeArena* arena)
+ExpressionKind ExpressionKind::value(ValueUnion value) { return make<Value>(nullptr, std::move(value)); }
+
+ExpressionKind ExpressionKind::reference(std::string name) { return make<Reference>(nullptr, std::move(name)); }
+
+ExpressionKind ExpressionKind::grouping(Expression inner) { return make<Grouping>(nullptr, std::move(inner)); }
+
+ExpressionKind ExpressionKind::assignment(std::string name, Expression value)
 {
-    return make<Value>(arena, std::move(value));
+    return make<Assignment>(nullptr, std::move(name), std::move(value));
 }
 
-ExpressionKind ExpressionKind::reference(std::string name, NodeArena* arena)
+ExpressionKind ExpressionKind::invocation(Expression callee, std::vector<Expression> arguments)
 {
-    return make<Reference>(arena, std::move(name));
+    return make<Invocation>(nullptr, std::move(callee), std::move(arguments));
 }
 
-ExpressionKind ExpressionKind::grouping(Expression inner, NodeArena* arena)
+ExpressionKind ExpressionKind::list(std::vector<Expression> elements)
 {
-    return make<Grouping>(arena, std::move(inner));
-}
-
-ExpressionKind ExpressionKind::assignment(std::string name, Expression value, NodeArena* arena)
-{
-    return make<Assignment>(arena, std::move(name), std::move(value));
-}
-
-ExpressionKind ExpressionKind::invocation(Expression callee, std::vector<Expression> arguments, NodeArena* arena)
-{
-    return make<Invocation>(arena, std::move(callee), std::move(arguments));
-}
-
-ExpressionKind ExpressionKind::list(std::vector<Expression> elements, NodeArena* arena)
-{
-    return make<List>(arena, std::move(elements));
+    return make<List>(nullptr, std::move(elements));
 }
 
 bool ExpressionKind::operator==(const ExpressionKind& other) const

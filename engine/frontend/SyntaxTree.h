@@ -91,20 +91,17 @@ public:
                                  std::shared_ptr<const Grouping>, std::shared_ptr<const Assignment>,
                                  std::shared_ptr<const Invocation>, std::shared_ptr<const List>>;
 
-    // With an arena, the node is placed in it; the parser builds a whole
-    // document's tree in one.
-    static ExpressionKind binary(BinaryOperation operation, Expression left, Expression right,
-                                 NodeArena* arena = nullptr);
-    static ExpressionKind unary(UnaryOperation operation, Expression operand, NodeArena* arena = nullptr);
-    static ExpressionKind value(ValueUnion value, NodeArena* arena = nullptr);
-    static ExpressionKind reference(std::string name, NodeArena* arena = nullptr);
-    static ExpressionKind grouping(Expression inner, NodeArena* arena = nullptr);
-    static ExpressionKind assignment(std::string name, Expression value, NodeArena* arena = nullptr);
-    static ExpressionKind invocation(Expression callee, std::vector<Expression> arguments,
-                                     NodeArena* arena = nullptr);
-    static ExpressionKind list(std::vector<Expression> elements, NodeArena* arena = nullptr);
-    // The same for any case, with its fields forwarded straight into the
-    // node, so that the parser moves each subexpression only once.
+    static ExpressionKind binary(BinaryOperation operation, Expression left, Expression right);
+    static ExpressionKind unary(UnaryOperation operation, Expression operand);
+    static ExpressionKind value(ValueUnion value);
+    static ExpressionKind reference(std::string name);
+    static ExpressionKind grouping(Expression inner);
+    static ExpressionKind assignment(std::string name, Expression value);
+    static ExpressionKind invocation(Expression callee, std::vector<Expression> arguments);
+    static ExpressionKind list(std::vector<Expression> elements);
+    // A node of any case, its fields forwarded straight into it, so that each
+    // subexpression is moved only once; placed in the arena when one is given
+    // (the parser builds a whole document's tree in one).
     template <typename Case, typename... Fields>
     static ExpressionKind make(NodeArena* arena, Fields&&... fields);
 
