@@ -30,6 +30,7 @@ namespace {
 
 struct Pool {
     std::mutex mutex;
+    // A chain of NodeArena::Block, a type private to the arena.
     void* blocks = nullptr;
     std::size_t count = 0;
 };

@@ -292,6 +292,8 @@ ValueUnion Interpreter::evaluate(const Expression& expression)
         [&](const auto& node) -> ValueUnion {
             using Node = std::remove_const_t<typename std::decay_t<decltype(node)>::element_type>;
             using Kind = ExpressionKind;
+            if (!node)
+                return ValueUnion::bork(); // only a moved-from expression has no node
             if constexpr (std::is_same_v<Node, Kind::Binary>) {
                 return evaluateBinary(*node);
             } else if constexpr (std::is_same_v<Node, Kind::Reference>) {
