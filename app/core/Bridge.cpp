@@ -48,9 +48,13 @@ Bridge::RenderedLines fileUnderLines(const std::vector<engine::Output>& outputs,
         if (line < 0 || static_cast<std::size_t>(line) >= lines)
             continue;
         auto& text = (*rendered)[static_cast<std::size_t>(line)];
-        if (!text.empty())
+        auto value = engine::ASTWriter::writeValue(output.value, engine::NumberFormat::mixed, false);
+        if (text.empty()) {
+            text = std::move(value);
+        } else {
             text += ", ";
-        text += engine::ASTWriter::writeValue(output.value, engine::NumberFormat::mixed, false);
+            text += value;
+        }
     }
     return rendered;
 }
