@@ -1,5 +1,6 @@
 #include "core/Bridge.h"
 
+#include <algorithm>
 #include <exception>
 
 #include "core/Layout.h"
@@ -35,24 +36,34 @@ engine::GenericError joinMessages(const engine::MultiError<E>& error)
 // One text per line: the line's results in interpreter order, joined by ", ".
 // Outputs are bucketed by line once, so the cost is linear in lines plus
 // outputs; outputs beyond the last line are dropped.
-std::vector<std::string> fileUnderLines(const std::vector<engine::Output>& outputs, std::size_t lines)
+Bridge::RenderedLines fileUnderLines(const std::vector<engine::Output>& outputs, std::size_t lines)
 {
-    std::vector<std::string> rendered(lines);
+    auto rendered = std::make_shared<std::vector<std::string>>(lines);
     for (const auto& output : outputs) {
         const auto line = output.sourceStatement.token().sourceLine;
         if (line < 0 || static_cast<std::size_t>(line) >= lines)
             continue;
-        auto& text = rendered[static_cast<std::size_t>(line)];
-        if (!text.empty())
+        auto& text = (*rendered)[static_cast<std::size_t>(line)];
+        auto value = engine::ASTWriter::writeValue(output.value, engine::NumberFormat::mixed, false);
+        if (text.empty()) {
+            text = std::move(value);
+        } else {
             text += ", ";
-        text += engine::ASTWriter::writeValue(output.value, engine::NumberFormat::mixed, false);
+            text += value;
+        }
     }
     return rendered;
 }
 
+const Bridge::RenderedLines& noLines()
+{
+    static const Bridge::RenderedLines empty = std::make_shared<const std::vector<std::string>>();
+    return empty;
+}
+
 } // namespace
 
-Bridge::Bridge() { updateCacheInfo(); }
+Bridge::Bridge() : renderedOutputList_(noLines()) { updateCacheInfo(); }
 
 void Bridge::execute(std::string_view source)
 {
@@ -60,12 +71,17 @@ void Bridge::execute(std::string_view source)
         engine::Hasher hasher;
         hasher.combine(source);
 
-        const auto tokens = engine::Lexer::lex(source);
-        hasher.combine(static_cast<std::uint64_t>(tokens.size()));
-        for (const auto& token : tokens)
-            token.hash(hasher);
-
-        const auto statements = engine::Parser::parse(tokens);
+        std::vector<engine::Statement> statements;
+        {
+            // Tokens serve only the parser and the key: dropped before
+            // interpreting, they leave the rest of the work less memory to
+            // wade through.
+            const auto tokens = engine::Lexer::lex(source);
+            hasher.combine(static_cast<std::uint64_t>(tokens.size()));
+            for (const auto& token : tokens)
+                token.hash(hasher);
+            statements = engine::Parser::parse(tokens);
+        }
         hasher.combine(static_cast<std::uint64_t>(statements.size()));
         for (const auto& statement : statements)
             statement.hash(hasher);
@@ -82,13 +98,13 @@ void Bridge::execute(std::string_view source)
         cache_.insert_or_assign(key, CacheEntry{renderedOutputList_, errorOutput_});
         pruneCache();
     } catch (const engine::MultiError<engine::InterpretError>& error) {
-        publishResults({}, joinMessages(error).message);
+        publishResults(noLines(), joinMessages(error).message);
     } catch (const engine::MultiError<engine::ParseError>& error) {
-        publishResults({}, joinMessages(error).message);
+        publishResults(noLines(), joinMessages(error).message);
     } catch (const engine::MultiError<engine::LexError>& error) {
-        publishResults({}, joinMessages(error).message);
+        publishResults(noLines(), joinMessages(error).message);
     } catch (...) {
-        publishResults({}, somethingUnexpected);
+        publishResults(noLines(), somethingUnexpected);
     }
 }
 
@@ -105,7 +121,7 @@ void Bridge::pruneCache()
         cache_.erase(cache_.begin());
 }
 
-void Bridge::publishResults(std::vector<std::string> renderedOutputList, std::string errorOutput)
+void Bridge::publishResults(RenderedLines renderedOutputList, std::string errorOutput)
 {
     renderedOutputList_ = std::move(renderedOutputList);
     notify(Field::renderedOutputList);

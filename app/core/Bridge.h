@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -23,8 +24,11 @@ public:
     enum class Field { cacheInfo, renderedOutputList, errorOutput };
     using Observer = std::function<void(Field)>;
 
+    // One text per source line. Shared between the published field and the
+    // cache, so that neither storing nor a cache hit copies ten thousand texts.
+    using RenderedLines = std::shared_ptr<const std::vector<std::string>>;
     // A document's results: its renderedOutputList and errorOutput.
-    using CacheEntry = std::pair<std::vector<std::string>, std::string>;
+    using CacheEntry = std::pair<RenderedLines, std::string>;
 
     // The cache holds at most this many entries after each store: enough to
     // undo a burst of edits without interpreting, small enough to be free.
@@ -40,7 +44,7 @@ public:
     const std::string& cacheInfo() const { return cacheInfo_; }
     // One text per source line (0-based): the line's results joined by ", ",
     // or "". Empty after an error.
-    const std::vector<std::string>& renderedOutputList() const { return renderedOutputList_; }
+    const std::vector<std::string>& renderedOutputList() const { return *renderedOutputList_; }
     // The messages of the last evaluation's errors, one per line; empty after
     // a success.
     const std::string& errorOutput() const { return errorOutput_; }
@@ -59,11 +63,12 @@ public:
     void addObserver(Observer observer) { observers_.push_back(std::move(observer)); }
 
 private:
-    void publishResults(std::vector<std::string> renderedOutputList, std::string errorOutput);
+    void publishResults(RenderedLines renderedOutputList, std::string errorOutput);
     void notify(Field field) const;
 
     std::string cacheInfo_;
-    std::vector<std::string> renderedOutputList_;
+    // Never null.
+    RenderedLines renderedOutputList_;
     std::string errorOutput_;
     tsl::ordered_map<std::int64_t, CacheEntry> cache_;
     std::size_t interpretationCount_ = 0;

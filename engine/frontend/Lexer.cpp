@@ -234,8 +234,21 @@ private:
     template <typename Accept>
     void advanceWhile(Accept accept)
     {
-        while (!isAtEnd() && accept(source[current]) && characterEnd(current) == current + 1)
-            advance();
+        if (tracing) {
+            while (!isAtEnd() && accept(source[current]) && characterEnd(current) == current + 1)
+                advance();
+            return;
+        }
+        // Every accepted byte is ASCII and no carriage return, so each is a
+        // character of its own, except that the last may join a combining
+        // mark after it; that one is left for the next step.
+        auto end = current;
+        while (end < source.size() && accept(source[end]))
+            ++end;
+        if (end > current && end < source.size() && characterEnd(end - 1) != end)
+            --end;
+        currentColumn += static_cast<std::int64_t>(end - current);
+        current = end;
     }
 
     void addToken(TokenType type, std::optional<ValueUnion> literal = std::nullopt, Width width = Width::one)
@@ -244,8 +257,10 @@ private:
             advance();
         auto& token = tokens.emplace_back();
         token.type = type;
-        token.lexeme.assign(source.substr(start, current - start));
-        token.literal = std::move(literal);
+        // Appending to the empty lexeme skips assign's general replacement.
+        token.lexeme.append(source.data() + start, current - start);
+        if (literal)
+            token.literal = std::move(literal);
         token.sourceLine = currentLine;
         token.sourceColumn = currentColumn;
     }
@@ -347,6 +362,20 @@ private:
 
     void scanString()
     {
+        if (!tracing) {
+            // Plain ASCII text, up to the last byte before a quote, a line
+            // end or anything that is not ASCII, is one character per byte.
+            auto end = current;
+            while (end + 1 < source.size()) {
+                const auto c = static_cast<unsigned char>(source[end]);
+                const auto next = static_cast<unsigned char>(source[end + 1]);
+                if (c >= 0x80 || next >= 0x80 || c == '"' || c == '\n' || c == '\r')
+                    break;
+                ++end;
+            }
+            currentColumn += static_cast<std::int64_t>(end - current);
+            current = end;
+        }
         while (!isAtEnd()) {
             const auto end = characterEnd(current);
             const auto c = source.substr(current, end - current);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <memory>
 #include <span>
 #include <string>
 #include <utility>
@@ -12,6 +13,8 @@
 namespace engine {
 
 namespace {
+
+using Kind = ExpressionKind;
 
 namespace message {
 constexpr std::string_view tooDeep = "Expression nested too deeply";
@@ -48,6 +51,24 @@ constexpr std::string_view noPrimary = "expected primary but found none";
 
 } // namespace
 
+namespace {
+
+// Every statement ends with a token that a newline or the end follows, so
+// there are at most this many; blank lines do not count.
+std::size_t statementEnds(const std::vector<Token>& tokens)
+{
+    std::size_t ends = 0;
+    for (std::size_t index = 0; index < tokens.size(); ++index) {
+        const bool last = index + 1 == tokens.size() || tokens[index + 1].type == TokenType::newline
+            || tokens[index + 1].type == TokenType::eof;
+        if (last && tokens[index].type != TokenType::newline && tokens[index].type != TokenType::eof)
+            ++ends;
+    }
+    return ends;
+}
+
+} // namespace
+
 // While this lives, `levels` more nodes enclose what is being parsed.
 class Parser::Nesting {
 public:
@@ -63,7 +84,11 @@ private:
 
 std::vector<Statement> Parser::parse(const std::vector<Token>& tokens)
 {
-    Parser parser(tokens);
+    // The parse holds the arena while it builds; afterwards only the nodes do.
+    const std::unique_ptr<NodeArena, void (*)(NodeArena*)> arena(NodeArena::create(),
+                                                                [](NodeArena* held) { held->release(); });
+    Parser parser(tokens, *arena);
+    parser.statements_.reserve(statementEnds(tokens));
     parser.run();
     if (!parser.errors_.empty())
         throw MultiError<ParseError>(std::move(parser.errors_));
@@ -231,61 +256,83 @@ Parser::Node Parser::assignment()
     if (reference->name == "_")
         fail(message::assignToUnderscore);
     // The node carries the last token of its value.
-    target = {Expression{ExpressionKind::assignment(reference->name, std::move(value.expression)), previous()},
-              value.height + 1};
+    rebuild(target, Kind::make<Kind::Assignment>(arena_, reference->name, std::move(value.expression)), previous(),
+            value.height + 1);
 }
 
 // equality → comparison ( ( "==" | "!=" ) comparison )*
-Parser::Node Parser::equality()
+Parser::Node Parser::equality() { return binary(Level::equality); }
+
+// comparison → term ( ( ">" | ">=" | "<" | "<=" ) term )*
+Parser::Node Parser::comparison() { return binary(Level::comparison); }
+
+// term → factor ( ( "+" | "-" ) factor )*
+Parser::Node Parser::term() { return binary(Level::term); }
+
+// factor → unary ( ( "*" | "/" | "%" ) unary )*
+Parser::Node Parser::factor() { return binary(Level::factor); }
+
+const Parser::BinaryLevel& Parser::binaryLevel(Level level)
 {
-    static constexpr Operator operators[]{
+    static constexpr Operator equalityOperators[]{
         {TokenType::equalEqual, BinaryOperation::equality},
         {TokenType::bangEqual, BinaryOperation::inequality},
     };
-    return leftAssociative(&Parser::comparison, operators, message::equalityOperator);
-}
-
-// comparison → term ( ( ">" | ">=" | "<" | "<=" ) term )*
-Parser::Node Parser::comparison()
-{
-    static constexpr Operator operators[]{
+    static constexpr Operator comparisonOperators[]{
         {TokenType::greater, BinaryOperation::greater},
         {TokenType::greaterEqual, BinaryOperation::greaterEqual},
         {TokenType::lesser, BinaryOperation::lesser},
         {TokenType::lesserEqual, BinaryOperation::lesserEqual},
     };
-    return leftAssociative(&Parser::term, operators, message::comparisonOperator);
-}
-
-// term → factor ( ( "+" | "-" ) factor )*
-Parser::Node Parser::term()
-{
-    static constexpr Operator operators[]{
+    static constexpr Operator termOperators[]{
         {TokenType::plus, BinaryOperation::add},
         {TokenType::minus, BinaryOperation::subtract},
     };
-    return leftAssociative(&Parser::factor, operators, message::termOperator);
-}
-
-// factor → unary ( ( "*" | "/" | "%" ) unary )*
-Parser::Node Parser::factor()
-{
-    static constexpr Operator operators[]{
+    static constexpr Operator factorOperators[]{
         {TokenType::star, BinaryOperation::multiply},
         {TokenType::slash, BinaryOperation::divide},
         {TokenType::percent, BinaryOperation::modulo},
     };
-    return leftAssociative(&Parser::unary, operators, message::factorOperator);
+    static constexpr BinaryLevel levels[]{
+        {equalityOperators, &Parser::comparison, message::equalityOperator},
+        {comparisonOperators, &Parser::term, message::comparisonOperator},
+        {termOperators, &Parser::factor, message::termOperator},
+        {factorOperators, &Parser::unary, message::factorOperator},
+    };
+    return levels[static_cast<int>(level)];
 }
 
-// level → operand ( operator operand )*
-Parser::Node Parser::leftAssociative(Rule operand, std::span<const Operator> operators,
-                                     std::string_view mismatchMessage)
+// The levels from `outermost` inwards, parsed as their rules would call one
+// another, but without a call per level: the innermost operand is a unary,
+// and each level's chain is then built around it, innermost first. Most
+// operands are followed by no operator at all and return at once.
+Parser::Node Parser::binary(Level outermost)
 {
-    Node left = (this->*operand)();
-    if (matchingOperator(operators))
-        chain(left, operand, operators, mismatchMessage);
+    Node left = unary();
+    switch (peek().type) {
+    case TokenType::equalEqual:
+    case TokenType::bangEqual:
+    case TokenType::greater:
+    case TokenType::greaterEqual:
+    case TokenType::lesser:
+    case TokenType::lesserEqual:
+    case TokenType::plus:
+    case TokenType::minus:
+    case TokenType::star:
+    case TokenType::slash:
+    case TokenType::percent: chains(left, outermost); break;
+    default: break;
+    }
     return left;
+}
+
+[[gnu::noinline]] void Parser::chains(Node& left, Level outermost)
+{
+    for (int level = static_cast<int>(Level::factor); level >= static_cast<int>(outermost); --level) {
+        const BinaryLevel& rule = binaryLevel(static_cast<Level>(level));
+        if (matchingOperator(rule.operators))
+            chain(left, rule.operand, rule.operators, rule.mismatchMessage);
+    }
 }
 
 // The operators of a level, building the tree to the left.
@@ -300,22 +347,23 @@ Parser::Node Parser::leftAssociative(Rule operand, std::span<const Operator> ope
         if (token.type != found->token)
             fail(mismatchMessage);
         Node right = nested(operand);
-        combine(left, found->operation, std::move(right), token);
+        combine(left, found->operation, right, token);
     }
 }
 
-[[gnu::noinline]] void Parser::combine(Node& left, BinaryOperation operation, Node right, const Token& token)
+[[gnu::noinline]] void Parser::combine(Node& left, BinaryOperation operation, Node& right, const Token& token)
 {
     const int height = std::max(left.height, right.height) + 1;
-    left = {Expression{ExpressionKind::binary(operation, std::move(left.expression), std::move(right.expression)),
-                       token},
-            height};
+    rebuild(left, Kind::make<Kind::Binary>(arena_, operation, std::move(left.expression), std::move(right.expression)),
+            token, height);
 }
 
 const Parser::Operator* Parser::matchingOperator(std::span<const Operator> operators) const
 {
+    // No operator is eof, so comparing types is all that check() would do.
+    const TokenType type = peek().type;
     for (const Operator& candidate : operators)
-        if (check(candidate.token))
+        if (candidate.token == type)
             return &candidate;
     return nullptr;
 }
@@ -340,7 +388,8 @@ Parser::Node Parser::unary()
     else
         fail(message::unaryOperator);
     Node operand = nested(&Parser::unary);
-    return {Expression{ExpressionKind::unary(operation, std::move(operand.expression)), token}, operand.height + 1};
+    return {Expression{Kind::make<Kind::Unary>(arena_, operation, std::move(operand.expression)), token},
+            operand.height + 1};
 }
 
 // call → primary ( "(" arguments? ")" )*
@@ -367,9 +416,8 @@ Parser::Node Parser::call()
         if (!check(TokenType::rightParen))
             fail(message::argumentsEnd);
         const int height = std::max(callee.height, tallest) + 1;
-        callee = {Expression{ExpressionKind::invocation(std::move(callee.expression), std::move(arguments)),
-                             advance()},
-                  height};
+        auto call = Kind::make<Kind::Invocation>(arena_, std::move(callee.expression), std::move(arguments));
+        rebuild(callee, std::move(call), advance(), height);
     }
 }
 
@@ -380,6 +428,7 @@ std::vector<Expression> Parser::arguments(int& tallest)
     std::vector<Expression> arguments;
     if (check(TokenType::rightParen))
         return arguments;
+    arguments.reserve(typicalArguments);
     skip();
     for (;;) {
         // An argument is labelled exactly when it starts with a name and "=" or
@@ -409,9 +458,9 @@ std::vector<Expression> Parser::arguments(int& tallest)
 // argument's own token.
 [[gnu::noinline]] void Parser::labelAsFirst(Node& argument)
 {
-    Token token = argument.expression.token;
-    argument = {Expression{ExpressionKind::assignment("_", std::move(argument.expression)), std::move(token)},
-                argument.height + 1};
+    const Token token = argument.expression.token;
+    rebuild(argument, Kind::make<Kind::Assignment>(arena_, "_", std::move(argument.expression)), token,
+            argument.height + 1);
 }
 
 // primary → NUMBER IDENTIFIER? | STRING | IDENTIFIER | grouping | table | list
@@ -421,7 +470,7 @@ Parser::Node Parser::primary()
         return literal();
     if (check(TokenType::identifier)) {
         const Token& name = advance();
-        return {Expression{ExpressionKind::reference(name.lexeme), name}, 0};
+        return {Expression{Kind::make<Kind::Reference>(arena_, name.lexeme), name}, 0};
     }
     if (check(TokenType::leftParen))
         return grouping();
@@ -438,7 +487,7 @@ Parser::Node Parser::primary()
     const Token& token = advance();
     if (!token.literal)
         fail(message::noLiteral);
-    Node value{Expression{ExpressionKind::value(*token.literal), token}, 0};
+    Node value{Expression{Kind::make<Kind::Value>(arena_, *token.literal), token}, 0};
     // A name right after a number is its unit: 5 km is 5 × km.
     if (token.type == TokenType::number && check(TokenType::identifier))
         attachUnit(value);
@@ -451,10 +500,10 @@ Parser::Node Parser::primary()
 {
     checkDepth(operand.height + 1);
     const Token& unit = advance();
-    operand = {Expression{ExpressionKind::binary(BinaryOperation::multiply, std::move(operand.expression),
-                                                 Expression{ExpressionKind::reference(unit.lexeme), unit}),
-                          unit},
-               operand.height + 1};
+    Expression name{Kind::make<Kind::Reference>(arena_, unit.lexeme), unit};
+    rebuild(operand,
+            Kind::make<Kind::Binary>(arena_, BinaryOperation::multiply, std::move(operand.expression), std::move(name)),
+            unit, operand.height + 1);
 }
 
 // grouping → "(" expression ")" IDENTIFIER?
@@ -468,7 +517,7 @@ Parser::Node Parser::primary()
     // A unit after the parentheses: (1 + 2) m is (1 + 2) × m.
     if (check(TokenType::identifier))
         attachUnit(inner);
-    inner = {Expression{ExpressionKind::grouping(std::move(inner.expression)), open}, inner.height + 1};
+    rebuild(inner, Kind::make<Kind::Grouping>(arena_, std::move(inner.expression)), open, inner.height + 1);
     return inner;
 }
 
@@ -491,8 +540,10 @@ Parser::Node Parser::primary()
 [[gnu::noinline]] Parser::Node Parser::tableNode(const Token& open, std::vector<Expression> entries, int height)
 {
     Expression callee{
-        ExpressionKind::value(Callable::userDefinedFunction({}, ReturnMapping::all(), std::move(entries))), open};
-    return {Expression{ExpressionKind::invocation(std::move(callee), {}), open}, height};
+        Kind::make<Kind::Value>(arena_, Callable::userDefinedFunction({}, ReturnMapping::all(), std::move(entries))),
+        open};
+    return {Expression{Kind::make<Kind::Invocation>(arena_, std::move(callee), std::vector<Expression>()), open},
+            height};
 }
 
 // list → "[" elements? "]"
@@ -516,7 +567,7 @@ Parser::Node Parser::primary()
 
 [[gnu::noinline]] Parser::Node Parser::listNode(const Token& open, std::vector<Expression> elements, int height)
 {
-    return {Expression{ExpressionKind::list(std::move(elements)), open}, height};
+    return {Expression{Kind::make<Kind::List>(arena_, std::move(elements)), open}, height};
 }
 
 // elements → ( "," )* element ( ( "," )* element )* ( "," )*, where newlines
@@ -525,6 +576,7 @@ Parser::Node Parser::primary()
 std::vector<Expression> Parser::elements(TokenType closing, ElementMode mode, int& tallest)
 {
     std::vector<Expression> elements;
+    elements.reserve(typicalArguments);
     skip({TokenType::comma});
     for (;;) {
         Node element = mode == ElementMode::table ? expression() : equality();
@@ -534,6 +586,14 @@ std::vector<Expression> Parser::elements(TokenType closing, ElementMode mode, in
         if (check(closing))
             return elements;
     }
+}
+
+// The node becomes `kind` with `token`, built where it is rather than moved in.
+void Parser::rebuild(Node& node, ExpressionKind kind, const Token& token, int height)
+{
+    node.expression.data = std::move(kind);
+    node.expression.token = token;
+    node.height = height;
 }
 
 Parser::Node Parser::nested(Rule rule, int levels)

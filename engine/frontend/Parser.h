@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "frontend/NodeArena.h"
 #include "frontend/ParseError.h"
 #include "frontend/SyntaxTree.h"
 #include "frontend/Token.h"
@@ -25,6 +26,9 @@ public:
     // documents never come near it, and a deeper one gets an error instead of
     // exhausting the stack.
     static constexpr int maxExpressionDepth = 256;
+    // Room reserved for the arguments of a call or the elements of a list or
+    // table: most have no more, and the rest grow as usual.
+    static constexpr std::size_t typicalArguments = 4;
 
     // The statements of the document. Throws MultiError<ParseError> with every
     // error found, in order; never returns a partial list. The tokens should end
@@ -46,7 +50,7 @@ private:
     };
     class Nesting;
 
-    explicit Parser(const std::vector<Token>& tokens) : tokens_(tokens) {}
+    Parser(const std::vector<Token>& tokens, NodeArena& arena) : tokens_(tokens), arena_(&arena) {}
 
     void run();
     Statement statement();
@@ -62,9 +66,20 @@ private:
     Node comparison();
     Node term();
     Node factor();
-    Node leftAssociative(Rule operand, std::span<const Operator> operators, std::string_view mismatchMessage);
+    // The binary precedence levels, loosest first.
+    enum class Level { equality, comparison, term, factor };
+    // One level: its operators, the rule for its operands, and the message
+    // for an operator that is not its own.
+    struct BinaryLevel {
+        std::span<const Operator> operators;
+        Rule operand;
+        std::string_view mismatchMessage;
+    };
+    static const BinaryLevel& binaryLevel(Level level);
+    Node binary(Level outermost);
+    void chains(Node& left, Level outermost);
     void chain(Node& left, Rule operand, std::span<const Operator> operators, std::string_view mismatchMessage);
-    void combine(Node& left, BinaryOperation operation, Node right, const Token& token);
+    void combine(Node& left, BinaryOperation operation, Node& right, const Token& token);
     const Operator* matchingOperator(std::span<const Operator> operators) const;
     Node unary();
     Node unaryOperation();
@@ -84,12 +99,14 @@ private:
     std::vector<Expression> elements(TokenType closing, ElementMode mode, int& tallest);
     // The rule, parsed inside `levels` more enclosing nodes.
     Node nested(Rule rule, int levels = 1);
+    static void rebuild(Node& node, ExpressionKind kind, const Token& token, int height);
 
     // Token cursor. Past the last token, peek sees an eof token.
     const Token& peek() const { return current_ < tokens_.size() ? tokens_[current_] : endOfInput(); }
     const Token& peekNext() const { return current_ + 1 < tokens_.size() ? tokens_[current_ + 1] : endOfInput(); }
     bool isAtEnd() const { return peek().type == TokenType::eof; }
-    bool check(TokenType type) const { return !isAtEnd() && peek().type == type; }
+    // Whether the next token is of that type; never true at the end.
+    bool check(TokenType type) const { return type != TokenType::eof && peek().type == type; }
     static const Token& endOfInput();
     const Token& advance();
     const Token& previous() const;
@@ -102,6 +119,8 @@ private:
     void checkDepth(int height) const;
 
     const std::vector<Token>& tokens_;
+    // Where the document's nodes are placed.
+    NodeArena* arena_;
     std::vector<ParseError> errors_;
     std::vector<Statement> statements_;
     // Index of the next unconsumed token; only grows.

@@ -39,42 +39,33 @@ void ReturnMapping::hash(Hasher& hasher) const
 
 ExpressionKind ExpressionKind::binary(BinaryOperation operation, Expression left, Expression right)
 {
-    return ExpressionKind(std::make_shared<const Binary>(Binary{operation, std::move(left), std::move(right)}));
+    return make<Binary>(nullptr, operation, std::move(left), std::move(right));
 }
 
 ExpressionKind ExpressionKind::unary(UnaryOperation operation, Expression operand)
 {
-    return ExpressionKind(std::make_shared<const Unary>(Unary{operation, std::move(operand)}));
+    return make<Unary>(nullptr, operation, std::move(operand));
 }
 
-ExpressionKind ExpressionKind::value(ValueUnion value)
-{
-    return ExpressionKind(std::make_shared<const Value>(Value{std::move(value)}));
-}
+ExpressionKind ExpressionKind::value(ValueUnion value) { return make<Value>(nullptr, std::move(value)); }
 
-ExpressionKind ExpressionKind::reference(std::string name)
-{
-    return ExpressionKind(std::make_shared<const Reference>(Reference{std::move(name)}));
-}
+ExpressionKind ExpressionKind::reference(std::string name) { return make<Reference>(nullptr, std::move(name)); }
 
-ExpressionKind ExpressionKind::grouping(Expression inner)
-{
-    return ExpressionKind(std::make_shared<const Grouping>(Grouping{std::move(inner)}));
-}
+ExpressionKind ExpressionKind::grouping(Expression inner) { return make<Grouping>(nullptr, std::move(inner)); }
 
 ExpressionKind ExpressionKind::assignment(std::string name, Expression value)
 {
-    return ExpressionKind(std::make_shared<const Assignment>(Assignment{std::move(name), std::move(value)}));
+    return make<Assignment>(nullptr, std::move(name), std::move(value));
 }
 
 ExpressionKind ExpressionKind::invocation(Expression callee, std::vector<Expression> arguments)
 {
-    return ExpressionKind(std::make_shared<const Invocation>(Invocation{std::move(callee), std::move(arguments)}));
+    return make<Invocation>(nullptr, std::move(callee), std::move(arguments));
 }
 
 ExpressionKind ExpressionKind::list(std::vector<Expression> elements)
 {
-    return ExpressionKind(std::make_shared<const List>(List{std::move(elements)}));
+    return make<List>(nullptr, std::move(elements));
 }
 
 bool ExpressionKind::operator==(const ExpressionKind& other) const

@@ -7,6 +7,7 @@
 #include <variant>
 #include <vector>
 
+#include "frontend/NodeArena.h"
 #include "frontend/Token.h"
 #include "values/Hasher.h"
 #include "values/ValueUnion.h"
@@ -98,6 +99,11 @@ public:
     static ExpressionKind assignment(std::string name, Expression value);
     static ExpressionKind invocation(Expression callee, std::vector<Expression> arguments);
     static ExpressionKind list(std::vector<Expression> elements);
+    // A node of any case, its fields forwarded straight into it, so that each
+    // subexpression is moved only once; placed in the arena when one is given
+    // (the parser builds a whole document's tree in one).
+    template <typename Case, typename... Fields>
+    static ExpressionKind make(NodeArena* arena, Fields&&... fields);
 
     std::size_t index() const { return node_.index(); }
     const Variant& node() const { return node_; }
@@ -113,7 +119,11 @@ public:
     void hash(Hasher& hasher) const;
 
 private:
-    explicit ExpressionKind(Variant node) : node_(std::move(node)) {}
+    template <typename Case>
+    explicit ExpressionKind(std::shared_ptr<const Case> node)
+        : node_(std::in_place_type<std::shared_ptr<const Case>>, std::move(node))
+    {
+    }
 
     Variant node_;
 };
@@ -163,6 +173,30 @@ struct ExpressionKind::List {
     std::vector<Expression> elements;
 };
 
+namespace detail {
+
+// A node initialised field by field from the arguments where it is stored,
+// without a temporary node that would be moved in.
+template <typename Node>
+struct InPlaceNode : Node {
+    template <typename... Fields>
+    explicit InPlaceNode(Fields&&... fields) : Node{std::forward<Fields>(fields)...}
+    {
+    }
+};
+
+} // namespace detail
+
+template <typename Case, typename... Fields>
+ExpressionKind ExpressionKind::make(NodeArena* arena, Fields&&... fields)
+{
+    using Built = detail::InPlaceNode<Case>;
+    if (arena)
+        return ExpressionKind(std::shared_ptr<const Case>(
+            std::allocate_shared<const Built>(NodeAllocator<Built>(*arena), std::forward<Fields>(fields)...)));
+    return ExpressionKind(std::shared_ptr<const Case>(std::make_shared<const Built>(std::forward<Fields>(fields)...)));
+}
+
 // What a user-defined function is made of; shared by the function statement
 // and every callable value built from it.
 struct UserFunction {
@@ -205,7 +239,10 @@ public:
 
 private:
     using Variant = std::variant<Expression, FunctionDefinition>;
-    explicit Statement(Variant node) : node_(std::move(node)) {}
+    template <typename Case>
+    explicit Statement(Case node) : node_(std::in_place_type<Case>, std::move(node))
+    {
+    }
 
     Variant node_;
 };

@@ -207,6 +207,7 @@ std::vector<Output> Interpreter::interpret(const std::vector<Statement>& stateme
 {
     WorkBudget budget;
     Interpreter interpreter(budget, stackDepth, nullptr);
+    interpreter.outputs_.reserve(statements.size());
     for (const auto& statement : statements) {
         if (budget.exhausted())
             break;
@@ -221,7 +222,7 @@ void Interpreter::execute(const Statement& statement)
 {
     recordingErrors([&] {
         ValueUnion value = evaluate(statement);
-        outputs_.push_back(Output{statement, std::move(value)});
+        outputs_.emplace_back(Output{statement, std::move(value)});
     });
 }
 
@@ -287,27 +288,33 @@ ValueUnion Interpreter::evaluate(const Statement& statement)
 ValueUnion Interpreter::evaluate(const Expression& expression)
 {
     budget_.spend(1);
-    const auto& kind = expression.data;
-    using Kind = ExpressionKind;
-    if (const auto* binary = kind.as<Kind::Binary>())
-        return evaluateBinary(*binary);
-    if (const auto* reference = kind.as<Kind::Reference>())
-        return evaluateReference(reference->name);
-    if (const auto* value = kind.as<Kind::Value>()) {
-        budget_.spendOnCopy(value->value);
-        return value->value;
-    }
-    if (const auto* invocation = kind.as<Kind::Invocation>())
-        return evaluateInvocation(*invocation);
-    if (const auto* unary = kind.as<Kind::Unary>())
-        return evaluateUnary(*unary);
-    if (const auto* grouping = kind.as<Kind::Grouping>())
-        return evaluate(grouping->inner);
-    if (const auto* assignment = kind.as<Kind::Assignment>())
-        return evaluateAssignment(*assignment);
-    if (const auto* list = kind.as<Kind::List>())
-        return evaluateList(*list);
-    return ValueUnion::bork();
+    return std::visit(
+        [&](const auto& node) -> ValueUnion {
+            using Node = std::remove_const_t<typename std::decay_t<decltype(node)>::element_type>;
+            using Kind = ExpressionKind;
+            if (!node)
+                return ValueUnion::bork(); // only a moved-from expression has no node
+            if constexpr (std::is_same_v<Node, Kind::Binary>) {
+                return evaluateBinary(*node);
+            } else if constexpr (std::is_same_v<Node, Kind::Reference>) {
+                return evaluateReference(node->name);
+            } else if constexpr (std::is_same_v<Node, Kind::Value>) {
+                budget_.spendOnCopy(node->value);
+                return node->value;
+            } else if constexpr (std::is_same_v<Node, Kind::Invocation>) {
+                return evaluateInvocation(*node);
+            } else if constexpr (std::is_same_v<Node, Kind::Unary>) {
+                return evaluateUnary(*node);
+            } else if constexpr (std::is_same_v<Node, Kind::Grouping>) {
+                return evaluate(node->inner);
+            } else if constexpr (std::is_same_v<Node, Kind::Assignment>) {
+                return evaluateAssignment(*node);
+            } else {
+                static_assert(std::is_same_v<Node, Kind::List>);
+                return evaluateList(*node);
+            }
+        },
+        expression.data.node());
 }
 
 ValueUnion Interpreter::evaluateReference(const std::string& name)
@@ -317,6 +324,7 @@ ValueUnion Interpreter::evaluateReference(const std::string& name)
         return *bound;
     }
     Units units;
+    units.reserve(1);
     units.set(name, 1);
     return Number(1, 1, std::move(units));
 }
@@ -392,6 +400,7 @@ ValueUnion Interpreter::call(const Callable& callable, std::vector<Argument> arg
     if (!external || !external->body)
         throw InterpretError(nonCallable);
     FunctionArguments labelled;
+    labelled.reserve(arguments.size());
     for (auto& argument : arguments)
         labelled.insert_or_assign(std::move(argument.label), std::move(argument.value)); // a repeated label: the later wins
     return external->body(labelled, *this);
@@ -400,6 +409,9 @@ ValueUnion Interpreter::call(const Callable& callable, std::vector<Argument> arg
 ValueUnion Interpreter::callUserFunction(const UserFunction& function, std::vector<Argument> arguments)
 {
     Interpreter body(budget_, stackDepth_, this);
+    // Room for the arguments and an assignment per body expression, so the
+    // bindings are allocated once.
+    body.bindings_.reserve(arguments.size() + function.body.size());
     for (auto& [label, value] : arguments) {
         const ArgumentMapping* mapping = nullptr;
         for (const auto& candidate : function.argumentMappings) {
@@ -427,9 +439,11 @@ ValueUnion Interpreter::collectResults(const ReturnMapping& mapping) const
     const bool named = mapping.kind() == ReturnMapping::Kind::list;
     const auto& mappings = mapping.mappings();
     Table::Storage results;
+    results.reserve(bindings_.size());
     // For each result key, the index of the mapping that gave its value: of
     // two mappings with the same outer name, the one written later wins.
     std::vector<std::size_t> resultMapping;
+    resultMapping.reserve(bindings_.size());
     std::size_t kept = 0;
     for (const auto& [name, value] : bindings_) {
         const auto kind = value.kind();
@@ -464,8 +478,10 @@ ValueUnion Interpreter::collectResults(const ReturnMapping& mapping) const
 
 const ValueUnion* Interpreter::lookup(const std::string& name) const
 {
+    // Every scope and the built-ins hash names alike, so once is enough.
+    const std::size_t hash = std::hash<std::string>{}(name);
     for (const Interpreter* scope = this; scope; scope = scope->caller_) {
-        auto found = scope->bindings_.find(name);
+        auto found = scope->bindings_.find(name, hash);
         if (found == scope->bindings_.end())
             continue;
         // A caller passes down only its callables; its variable of this name
@@ -475,7 +491,7 @@ const ValueUnion* Interpreter::lookup(const std::string& name) const
         break;
     }
     const auto& builtIns = StandardLibrary::functions();
-    auto builtIn = builtIns.find(name);
+    auto builtIn = builtIns.find(name, hash);
     return builtIn == builtIns.end() ? nullptr : &builtIn->second;
 }
 

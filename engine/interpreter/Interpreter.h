@@ -51,7 +51,11 @@ public:
 private:
     // Names in the order they were first bound: the arguments first (in the
     // order the caller wrote them), then the assignments in the order they ran.
-    using Bindings = tsl::ordered_map<std::string, ValueUnion>;
+    // Entries in a vector rather than the default deque, whose first block
+    // alone would cost every function call half a kilobyte.
+    using Bindings = tsl::ordered_map<std::string, ValueUnion, std::hash<std::string>, std::equal_to<std::string>,
+                                      std::allocator<std::pair<std::string, ValueUnion>>,
+                                      std::vector<std::pair<std::string, ValueUnion>>>;
 
     // `caller` is the interpreter whose call runs this body, or null at the
     // top level; the body sees the caller's callables, never its variables.

@@ -5,22 +5,7 @@
 
 namespace engine {
 
-void WorkBudget::spend(std::uint64_t steps)
-{
-    if (!trySpend(steps))
-        throw InterpretError(evaluationTooLong);
-}
-
-bool WorkBudget::trySpend(std::uint64_t steps)
-{
-    if (exhausted_ || steps > remaining_) {
-        exhausted_ = true;
-        remaining_ = 0;
-        return false;
-    }
-    remaining_ -= steps;
-    return true;
-}
+void WorkBudget::fail() { throw InterpretError(evaluationTooLong); }
 
 void WorkBudget::spendOnList(std::span<const ValueUnion> elements)
 {
@@ -40,7 +25,7 @@ void WorkBudget::spendOnTable(const Table::Storage& entries, std::span<const Val
     spend(1 + bytes / bytesPerStep);
 }
 
-std::size_t WorkBudget::storedBytes(const ValueUnion& value) { return sizeof(ValueUnion) + heapBytes(value); }
+std::size_t WorkBudget::storedBytes(const ValueUnion& value) { return storedValueBytes + heapBytes(value); }
 
 std::size_t WorkBudget::heapBytes(const ValueUnion& value)
 {

@@ -50,14 +50,31 @@ public:
     static constexpr std::size_t tableOverheadBytes = 256;
     // Each entry of a table also has a hash bucket.
     static constexpr std::size_t tableBucketBytes = 16;
+    // What a value occupies in a list or a table, besides its own heap bytes.
+    // Fixed rather than sizeof(ValueUnion), so that the budget, which was
+    // measured with values of this size, does not move when they shrink.
+    static constexpr std::size_t storedValueBytes = 80;
 
     static inline const std::string evaluationTooLong = "Evaluation too long";
 
     // Throws InterpretError "Evaluation too long" when fewer steps are left;
-    // the budget is then spent for good.
-    void spend(std::uint64_t steps);
+    // the budget is then spent for good. Inline: it runs for every node.
+    void spend(std::uint64_t steps)
+    {
+        if (!trySpend(steps))
+            fail();
+    }
     // As spend, but reports failure instead of throwing.
-    bool trySpend(std::uint64_t steps);
+    bool trySpend(std::uint64_t steps)
+    {
+        if (exhausted_ || steps > remaining_) {
+            exhausted_ = true;
+            remaining_ = 0;
+            return false;
+        }
+        remaining_ -= steps;
+        return true;
+    }
     // Whether a spend has failed. Interpreters stop running statements then,
     // so the one error is not repeated for every statement that follows.
     bool exhausted() const { return exhausted_; }
@@ -79,6 +96,8 @@ public:
     static std::size_t storedBytes(const ValueUnion& value);
 
 private:
+    [[noreturn]] static void fail();
+
     std::uint64_t remaining_ = stepsPerRun;
     bool exhausted_ = false;
 };

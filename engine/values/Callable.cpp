@@ -17,7 +17,11 @@ const UserFunction* Callable::userDefined() const
     return function ? function->get() : nullptr;
 }
 
-const ExternalFunction* Callable::external() const { return std::get_if<ExternalFunction>(&kind_); }
+const ExternalFunction* Callable::external() const
+{
+    const auto* function = std::get_if<std::shared_ptr<const ExternalFunction>>(&kind_);
+    return function ? function->get() : nullptr;
+}
 
 bool Callable::operator==(const Callable& other) const
 {

@@ -36,13 +36,17 @@ struct ExternalFunction {
 };
 
 // A function value: a user-defined function (argument mappings, return
-// mapping, body; shared, never copied) or a built-in.
+// mapping, body) or a built-in. Both are shared, never copied, which keeps
+// every value (and every token that holds a literal) small.
 class Callable {
 public:
-    using Kind = std::variant<std::shared_ptr<const UserFunction>, ExternalFunction>;
+    using Kind = std::variant<std::shared_ptr<const UserFunction>, std::shared_ptr<const ExternalFunction>>;
 
     explicit Callable(std::shared_ptr<const UserFunction> function) : kind_(std::move(function)) {}
-    explicit Callable(ExternalFunction function) : kind_(std::move(function)) {}
+    explicit Callable(ExternalFunction function)
+        : kind_(std::make_shared<const ExternalFunction>(std::move(function)))
+    {
+    }
 
     static Callable userDefinedFunction(std::vector<ArgumentMapping> argumentMappings,
                                         ReturnMapping returnMapping, std::vector<Expression> body);

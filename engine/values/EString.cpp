@@ -78,7 +78,13 @@ bool EString::operator==(const EString& other) const
     return normalized() == other.normalized();
 }
 
-void EString::hash(Hasher& hasher) const { hasher.combine(std::string_view(normalized())); }
+void EString::hash(Hasher& hasher) const
+{
+    if (isAscii(value))
+        hasher.combine(std::string_view(value)); // already in NFC, so no copy
+    else
+        hasher.combine(std::string_view(normalized()));
+}
 
 ValueUnion EString::fromBool(bool value) { return value ? true_() : false_(); }
 

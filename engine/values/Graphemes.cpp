@@ -79,9 +79,18 @@ std::vector<std::string_view> split(std::string_view text)
 
 std::size_t count(std::string_view text)
 {
+    const auto size = text.size();
     std::size_t characters = 0;
-    for (std::size_t offset = 0; offset < text.size(); ++characters)
-        offset = characterEnd(text, offset);
+    for (std::size_t offset = 0; offset < size; ++characters) {
+        // The common case inline: an ASCII character followed by ASCII, the
+        // first not a carriage return, is a character of its own.
+        const auto first = static_cast<unsigned char>(text[offset]);
+        if (offset + 1 < size && isAscii(first) && isAscii(static_cast<unsigned char>(text[offset + 1]))
+            && first != '\r')
+            ++offset;
+        else
+            offset = characterEnd(text, offset);
+    }
     return characters;
 }
 

@@ -1,25 +1,59 @@
 #include "values/Hasher.h"
 
+#define XXH_STATIC_LINKING_ONLY // for states held by value
+#include <xxhash.h>
+
 namespace engine {
 
-namespace {
-constexpr std::uint8_t stringTerminator = 0xFF; // never a byte of UTF-8
-}
+struct Hasher::Streaming {
+    // XXH3 streams most cheaply in large blocks: its cost per call is that of
+    // hashing a few hundred bytes.
+    static constexpr std::size_t bufferSize = 16 * 1024;
 
-Hasher::Hasher() { XXH3_64bits_reset(&state_); }
+    XXH3_state_t state;
+    unsigned char buffer[bufferSize];
+};
 
-void Hasher::combine(std::uint64_t word) { XXH3_64bits_update(&state_, &word, sizeof word); }
+Hasher::~Hasher() { delete streaming_; }
 
-void Hasher::combineByte(std::uint8_t byte) { XXH3_64bits_update(&state_, &byte, 1); }
-
-void Hasher::combine(std::string_view text)
+void Hasher::flush()
 {
-    XXH3_64bits_update(&state_, text.data(), text.size());
-    combineByte(stringTerminator);
+    if (!streaming_) {
+        streaming_ = new Streaming;
+        XXH3_64bits_reset(&streaming_->state);
+        std::memcpy(streaming_->buffer, buffer_, used_);
+        buffer_ = streaming_->buffer;
+        capacity_ = Streaming::bufferSize;
+        return;
+    }
+    XXH3_64bits_update(&streaming_->state, buffer_, used_);
+    used_ = 0;
 }
 
-void Hasher::combineBytes(const void* data, std::size_t size) { XXH3_64bits_update(&state_, data, size); }
+void Hasher::stream(const void* data, std::size_t size)
+{
+    flush();
+    if (size <= capacity_ - used_) {
+        std::memcpy(buffer_ + used_, data, size);
+        used_ += size;
+        return;
+    }
+    // Too large to gather: what is buffered goes first, then the input as it is.
+    XXH3_64bits_update(&streaming_->state, buffer_, used_);
+    used_ = 0;
+    XXH3_64bits_update(&streaming_->state, data, size);
+}
 
-std::uint64_t Hasher::finalize() const { return XXH3_64bits_digest(&state_); }
+std::uint64_t Hasher::finalize() const
+{
+    if (!streaming_)
+        return XXH3_64bits(buffer_, used_);
+    // Digesting a copy leaves the running state as it was, so the hasher can
+    // go on after this.
+    XXH3_state_t state;
+    XXH3_copyState(&state, &streaming_->state);
+    XXH3_64bits_update(&state, buffer_, used_);
+    return XXH3_64bits_digest(&state);
+}
 
 } // namespace engine

@@ -1,31 +1,53 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string_view>
-
-// The state lives inside Hasher, so its layout must be visible.
-#define XXH_STATIC_LINKING_ONLY
-#include <xxhash.h>
 
 namespace engine {
 
-// A running 64-bit hash over XXH3's streaming state. Every hashable engine type
-// has `void hash(Hasher&) const` that feeds its fields in a fixed order; the
+// A running 64-bit XXH3 hash. Every hashable engine type has
+// `void hash(Hasher&) const` that feeds its fields in a fixed order; the
 // evaluation cache keys on the result, so that order is part of the contract.
+//
+// Fields are a few bytes each, and XXH3's streaming update costs far more per
+// call than per byte, so the bytes gather in a buffer first. The result
+// depends only on the bytes fed and their order, never on how they were
+// split: a short input is hashed in one go, a long one streams buffer by
+// buffer.
 class Hasher {
 public:
-    Hasher();
+    Hasher() = default;
+    ~Hasher();
     Hasher(const Hasher&) = delete;
     Hasher& operator=(const Hasher&) = delete;
 
-    // A case index, a count or any other unsigned machine word.
-    void combine(std::uint64_t word);
+    // A case index, a count or any other unsigned machine word, as its bytes.
+    void combine(std::uint64_t word) { combineBytes(&word, sizeof word); }
     void combineSigned(std::int64_t value) { combine(static_cast<std::uint64_t>(value)); }
-    void combineByte(std::uint8_t byte);
+    void combineByte(std::uint8_t byte)
+    {
+        if (used_ == capacity_)
+            flush();
+        buffer_[used_++] = byte;
+    }
     // The bytes of a text followed by a terminator byte that UTF-8 never
     // contains, so two adjacent strings cannot run together.
-    void combine(std::string_view text);
-    void combineBytes(const void* data, std::size_t size);
+    void combine(std::string_view text)
+    {
+        combineBytes(text.data(), text.size());
+        combineByte(stringTerminator);
+    }
+    void combineBytes(const void* data, std::size_t size)
+    {
+        if (size <= capacity_ - used_) {
+            copySmall(buffer_ + used_, static_cast<const unsigned char*>(data), size);
+            used_ += size;
+        } else {
+            stream(data, size);
+        }
+    }
 
     std::uint64_t finalize() const;
 
@@ -40,7 +62,51 @@ public:
     }
 
 private:
-    XXH3_state_t state_;
+    static constexpr std::uint8_t stringTerminator = 0xFF; // never a byte of UTF-8
+    // What fits here is hashed in one go. Small, so that the hashers of
+    // nested table entries stay light on the stack, and enough for any
+    // single entry.
+    static constexpr std::size_t localSize = 256;
+
+    struct Streaming;
+
+    // Most pieces are a word or a short name: copied inline with at most two
+    // overlapping loads and stores, which beats a call to memcpy.
+    static void copySmall(unsigned char* to, const unsigned char* from, std::size_t size)
+    {
+        if (size >= 8 && size <= 16) {
+            std::uint64_t head;
+            std::uint64_t tail;
+            std::memcpy(&head, from, 8);
+            std::memcpy(&tail, from + size - 8, 8);
+            std::memcpy(to, &head, 8);
+            std::memcpy(to + size - 8, &tail, 8);
+        } else if (size >= 4 && size < 8) {
+            std::uint32_t head;
+            std::uint32_t tail;
+            std::memcpy(&head, from, 4);
+            std::memcpy(&tail, from + size - 4, 4);
+            std::memcpy(to, &head, 4);
+            std::memcpy(to + size - 4, &tail, 4);
+        } else if (size < 4) {
+            for (std::size_t index = 0; index < size; ++index)
+                to[index] = from[index];
+        } else {
+            std::memcpy(to, from, size);
+        }
+    }
+
+    // Makes room: the first time by moving to a streaming state with a large
+    // buffer of its own, afterwards by handing the full buffer to that state.
+    void flush();
+    void stream(const void* data, std::size_t size);
+
+    unsigned char* buffer_ = local_;
+    std::size_t capacity_ = localSize;
+    std::size_t used_ = 0;
+    // Only inputs longer than the local buffer need one.
+    Streaming* streaming_ = nullptr;
+    unsigned char local_[localSize];
 };
 
 } // namespace engine

@@ -1,5 +1,6 @@
 #include "values/Maths.h"
 
+#include <algorithm>
 #include <limits>
 #include <numeric>
 #include <string>
@@ -76,6 +77,9 @@ int compare(Fraction left, Fraction right)
 
 Units removeZeroExponents(const Units& units)
 {
+    // Operations never leave a zero, so a copy is the usual answer.
+    if (std::none_of(units.begin(), units.end(), [](const auto& unit) { return unit.second == 0; }))
+        return units;
     Units result;
     for (const auto& [name, exponent] : units)
         if (exponent != 0)
@@ -85,7 +89,9 @@ Units removeZeroExponents(const Units& units)
 
 Units mergeUnits(const Units& left, const Units& right, int sign)
 {
-    Units result = left;
+    Units result;
+    result.reserve(left.size() + right.size());
+    result = left;
     for (const auto& [name, exponent] : right)
         result.set(name, narrow(Wide(result.exponent(name)) + Wide(sign) * exponent));
     return result;

@@ -1,5 +1,6 @@
 #include "values/Number.h"
 
+#include <algorithm>
 #include <limits>
 #include <string>
 #include <string_view>
@@ -72,14 +73,15 @@ int order(const Number& left, const Number& right)
 
 ValueUnion truth(bool value) { return EString::fromBool(value); }
 
-} // namespace
-
-void Number::hash(Hasher& hasher) const
+// The units without zero exponents: `units` itself when it has none.
+Units withoutZeros(Units units)
 {
-    hasher.combineSigned(numerator);
-    hasher.combineSigned(denominator);
-    units.hash(hasher);
+    if (std::none_of(units.begin(), units.end(), [](const auto& unit) { return unit.second == 0; }))
+        return units;
+    return Maths::removeZeroExponents(units);
 }
+
+} // namespace
 
 ValueUnion Number::negate() const
 {
@@ -95,7 +97,7 @@ ValueUnion Number::subtract(const Number& left, const Number& right)
 
 ValueUnion Number::multiply(const Number& left, const Number& right)
 {
-    auto units = Maths::removeZeroExponents(Maths::mergeUnits(left.units, right.units, 1));
+    auto units = withoutZeros(Maths::mergeUnits(left.units, right.units, 1));
     return make(Wide(left.numerator) * right.numerator, Wide(left.denominator) * right.denominator,
                 std::move(units));
 }
@@ -104,7 +106,7 @@ ValueUnion Number::divide(const Number& left, const Number& right)
 {
     if (right.numerator == 0)
         fail(Maths::divisionByZero);
-    auto units = Maths::removeZeroExponents(Maths::mergeUnits(left.units, right.units, -1));
+    auto units = withoutZeros(Maths::mergeUnits(left.units, right.units, -1));
     return make(Wide(left.numerator) * right.denominator, Wide(left.denominator) * right.numerator,
                 std::move(units));
 }

@@ -34,7 +34,12 @@ public:
         return numerator == other.numerator && denominator == other.denominator;
     }
     // Numerator, denominator, then the units.
-    void hash(Hasher& hasher) const;
+    void hash(Hasher& hasher) const
+    {
+        hasher.combineSigned(numerator);
+        hasher.combineSigned(denominator);
+        units.hash(hasher);
+    }
 
     ValueUnion negate() const;
     static ValueUnion add(const Number& left, const Number& right);

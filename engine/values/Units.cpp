@@ -39,7 +39,7 @@ bool Units::operator==(const Units& other) const
     });
 }
 
-void Units::hash(Hasher& hasher) const
+void Units::hashEntries(Hasher& hasher) const
 {
     std::uint64_t sum = 0;
     for (const auto& unit : entries_) {

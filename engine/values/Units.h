@@ -26,6 +26,8 @@ public:
     std::int64_t exponent(std::string_view name) const;
     // Replaces the exponent in place, or appends a new entry at the end.
     void set(std::string_view name, std::int64_t exponent);
+    // Room for this many units without reallocating.
+    void reserve(std::size_t count) { entries_.reserve(count); }
 
     bool empty() const { return entries_.empty(); }
     std::size_t size() const { return entries_.size(); }
@@ -34,10 +36,21 @@ public:
 
     // The same names with the same exponents, in any order.
     bool operator==(const Units& other) const;
-    // Order-independent combination of each unit's name and exponent.
-    void hash(Hasher& hasher) const;
+    // The count, then an order-independent combination of each unit's name
+    // and exponent (0 for none, as for a plain number).
+    void hash(Hasher& hasher) const
+    {
+        if (entries_.empty()) {
+            hasher.combine(std::uint64_t{0});
+            hasher.combine(std::uint64_t{0});
+            return;
+        }
+        hashEntries(hasher);
+    }
 
 private:
+    void hashEntries(Hasher& hasher) const;
+
     std::vector<Entry> entries_;
 };
 

@@ -1,0 +1,58 @@
+// Hashing a long document's tokens and statements, as the bridge does for its
+// cache key on every keystroke, hit or miss.
+
+#include <cstdint>
+#include <string_view>
+
+#include <benchmark/benchmark.h>
+
+#include "Documents.h"
+#include "frontend/Lexer.h"
+#include "frontend/Parser.h"
+#include "values/Hasher.h"
+
+namespace {
+
+void hashTokens(benchmark::State& state)
+{
+    const auto tokens = engine::Lexer::lex(bench::realisticDocument(static_cast<int>(state.range(0))));
+    for (auto _ : state) {
+        engine::Hasher hasher;
+        hasher.combine(static_cast<std::uint64_t>(tokens.size()));
+        for (const auto& token : tokens)
+            token.hash(hasher);
+        benchmark::DoNotOptimize(hasher.finalize());
+    }
+    state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(tokens.size()));
+}
+BENCHMARK(hashTokens)->Arg(10'000)->Unit(benchmark::kMillisecond);
+
+void hashStatements(benchmark::State& state)
+{
+    const auto statements =
+        engine::Parser::parse(engine::Lexer::lex(bench::realisticDocument(static_cast<int>(state.range(0)))));
+    for (auto _ : state) {
+        engine::Hasher hasher;
+        hasher.combine(static_cast<std::uint64_t>(statements.size()));
+        for (const auto& statement : statements)
+            statement.hash(hasher);
+        benchmark::DoNotOptimize(hasher.finalize());
+    }
+    state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(statements.size()));
+}
+BENCHMARK(hashStatements)->Arg(10'000)->Unit(benchmark::kMillisecond);
+
+// A document's text alone: the first thing fed, in one large piece.
+void hashText(benchmark::State& state)
+{
+    const auto text = bench::realisticDocument(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        engine::Hasher hasher;
+        hasher.combine(std::string_view(text));
+        benchmark::DoNotOptimize(hasher.finalize());
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(text.size()));
+}
+BENCHMARK(hashText)->Arg(10'000)->Unit(benchmark::kMillisecond);
+
+} // namespace

@@ -1,0 +1,79 @@
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+
+namespace engine {
+
+// Memory for the syntax tree nodes of one parse. A long document's tree is
+// tens of thousands of small nodes that are built together and dropped
+// together, so they are carved one after another from large blocks, and the
+// blocks are freed at once when the last node is gone. That spares the
+// general allocator most of its work, and keeps a tree's nodes close
+// together for the walks over it.
+//
+// Whoever creates an arena holds it until release(); every node allocated
+// from it holds it too, until it is deallocated. Nodes may be dropped on any
+// thread, so the holds are counted atomically.
+class NodeArena {
+public:
+    NodeArena(const NodeArena&) = delete;
+    NodeArena& operator=(const NodeArena&) = delete;
+
+    // A new arena, held once by the caller.
+    static NodeArena* create();
+    // Drops one hold; the last one frees the arena and all its blocks.
+    void release();
+
+    // Memory for one node, adding a hold. Not thread-safe: only the parse
+    // that created the arena allocates from it.
+    void* allocate(std::size_t size, std::size_t alignment);
+
+private:
+    struct Block;
+
+    NodeArena() = default;
+    ~NodeArena();
+    void* allocateInNewBlock(std::size_t size, std::size_t alignment);
+    // Blocks outlive their arena in a pool shared by all arenas, up to a
+    // limit: every keystroke parses the whole document anew, and memory given
+    // back to the system would have to be faulted in and cleared each time.
+    static Block* reusedBlock();
+    static void recycle(Block* blocks);
+
+    std::atomic<std::size_t> holds_{1};
+    // The block being filled; it links to the ones filled before it.
+    Block* blocks_ = nullptr;
+    std::byte* next_ = nullptr;
+    std::byte* end_ = nullptr;
+};
+
+// The allocator that std::allocate_shared uses to place a node in an arena.
+template <typename T>
+class NodeAllocator {
+public:
+    using value_type = T;
+
+    explicit NodeAllocator(NodeArena& arena) : arena_(&arena) {}
+    template <typename U>
+    NodeAllocator(const NodeAllocator<U>& other) : arena_(other.arena())
+    {
+    }
+
+    T* allocate(std::size_t count) { return static_cast<T*>(arena_->allocate(count * sizeof(T), alignof(T))); }
+    // The memory itself returns to the arena's blocks when the arena goes.
+    void deallocate(T*, std::size_t) { arena_->release(); }
+
+    NodeArena* arena() const { return arena_; }
+
+    template <typename U>
+    bool operator==(const NodeAllocator<U>& other) const
+    {
+        return arena_ == other.arena();
+    }
+
+private:
+    NodeArena* arena_;
+};
+
+} // namespace engine
