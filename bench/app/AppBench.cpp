@@ -56,10 +56,11 @@ struct Window {
 };
 
 // One keystroke in the middle of the document, with its repaint: the
-// editor, ruler and gutters, without an evaluation.
-void BM_KeystrokeWithoutEvaluation(benchmark::State& state)
+// editor, ruler and gutters; with argument 1 the whole document is evaluated
+// too, as automatic execution does.
+void BM_Keystroke(benchmark::State& state)
 {
-    Window window(false);
+    Window window(state.range(0) != 0);
     TextView* text = window.view.textView();
     text->setTextCursor(QTextCursor(text->document()->findBlockByNumber(documentLines / 2)));
     text->centerCursor();
@@ -68,21 +69,7 @@ void BM_KeystrokeWithoutEvaluation(benchmark::State& state)
         window.settle();
     }
 }
-BENCHMARK(BM_KeystrokeWithoutEvaluation)->Unit(benchmark::kMillisecond);
-
-// The same with automatic execution: the whole document is evaluated too.
-void BM_KeystrokeWithEvaluation(benchmark::State& state)
-{
-    Window window(true);
-    TextView* text = window.view.textView();
-    text->setTextCursor(QTextCursor(text->document()->findBlockByNumber(documentLines / 2)));
-    text->centerCursor();
-    for (auto _ : state) {
-        QTest::keyClick(text, Qt::Key_1);
-        window.settle();
-    }
-}
-BENCHMARK(BM_KeystrokeWithEvaluation)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Keystroke)->ArgName("evaluating")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 // Scrolling by a page, with the repaint of everything visible.
 void BM_ScrollAPage(benchmark::State& state)
