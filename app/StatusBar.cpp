@@ -6,7 +6,11 @@
 #include <QIcon>
 #include <QLabel>
 #include <QPainter>
+#include <QResizeEvent>
+#include <QScrollArea>
 #include <QStyle>
+
+#include <algorithm>
 
 #include "Appearance.h"
 
@@ -27,13 +31,19 @@ constexpr int imageSize = 16;
 constexpr int iconInset = 2;
 // How much of the accent colour tints the background.
 constexpr double accentOpacity = 0.2;
+// Lines shown at once; more scroll, so the editor keeps its room.
+constexpr int maxVisibleLines = 6;
+// Lines laid out at all: thousands of identical errors tell nothing more than
+// a thousand, and laying them all out would stall the window.
+constexpr qsizetype maxShownLines = 1000;
 
 } // namespace
 
 StatusBar::StatusBar(StatusType contentType, QWidget* parent)
     : QWidget(parent)
     , contentType_(contentType)
-    , label_(new QLabel(this))
+    , scrollArea_(new QScrollArea(this))
+    , label_(new QLabel)
 {
     label_->setFont(Appearance::monospacedFont());
     label_->setTextFormat(Qt::PlainText);
@@ -42,26 +52,72 @@ StatusBar::StatusBar(StatusType contentType, QWidget* parent)
     label_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     label_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
 
+    scrollArea_->setWidget(label_);
+    scrollArea_->setWidgetResizable(true);
+    scrollArea_->setFrameShape(QFrame::NoFrame);
+    scrollArea_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scrollArea_->setFocusPolicy(Qt::NoFocus);
+    // The bar paints its own tinted background behind the text (setWidget
+    // turns the label's own background on).
+    scrollArea_->viewport()->setAutoFillBackground(false);
+    label_->setAutoFillBackground(false);
+
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(padding, padding, padding, padding);
     row->setSpacing(spacing);
     // A box layout adds no spacing next to a spacer, so the gap is part of it.
     row->addSpacing(frameWidth + spacing);
-    row->addWidget(label_, 1, Qt::AlignTop);
+    row->addWidget(scrollArea_, 1, Qt::AlignTop);
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     setMinimumHeight(imageSize + iconInset + 2 * padding);
 }
 
 QString StatusBar::content() const
 {
-    return label_->text();
+    return content_;
 }
 
 void StatusBar::setContent(const QString& content)
 {
-    if (label_->text() != content) {
-        label_->setText(content);
+    if (content_ == content) {
+        return;
     }
+    content_ = content;
+    qsizetype end = -1;
+    for (qsizetype line = 0; line < maxShownLines; ++line) {
+        end = content.indexOf(u'\n', end + 1);
+        if (end < 0) {
+            break;
+        }
+    }
+    if (end < 0) {
+        label_->setText(content);
+    } else {
+        const auto hidden = content.count(u'\n') - maxShownLines + 1;
+        label_->setText(content.left(end) + u'\n' + tr("… and %n more", nullptr, static_cast<int>(hidden)));
+    }
+    fitHeight();
+}
+
+QString StatusBar::shownText() const
+{
+    return label_->text();
+}
+
+int StatusBar::textAreaHeight() const
+{
+    return scrollArea_->height();
+}
+
+void StatusBar::fitHeight()
+{
+    // The text's width follows from the bar's own, which is already final
+    // when the bar is resized (the scroll area's may not be yet).
+    const QMargins margins = layout()->contentsMargins();
+    const int width = std::max(1, this->width() - margins.left() - margins.right() - frameWidth - spacing);
+    const int textHeight = label_->heightForWidth(width);
+    const int limit = maxVisibleLines * label_->fontMetrics().lineSpacing();
+    scrollArea_->setFixedHeight(std::min(textHeight, limit));
 }
 
 void StatusBar::setAccessory(QAbstractButton* button)
@@ -121,6 +177,9 @@ void StatusBar::paintEvent(QPaintEvent*)
 void StatusBar::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
+    if (event->size().width() != event->oldSize().width()) {
+        fitHeight(); // the text wraps anew
+    }
     placeAccessory();
 }
 

@@ -11,6 +11,7 @@
 #include <cmath>
 #include <memory>
 
+#include "Appearance.h"
 #include "ContentView.h"
 #include "DocumentWindow.h"
 #include "HighlightingEditor/HighlightingEditor.h"
@@ -139,6 +140,35 @@ private slots:
         QVERIFY(view->resultsGutter()->isVisible());
         app->settings().setResultsGutterVersionTwo(false);
         QVERIFY(!view->resultsGutter()->isVisible());
+    }
+
+    void manyErrorsScrollInABarThatLeavesTheEditorItsRoom()
+    {
+        ContentView* view = openWindow();
+        QVERIFY(view);
+        const int editorHeight = view->textView()->height();
+        QStringList lines;
+        for (int i = 0; i < 1200; ++i) {
+            lines << QStringLiteral("a%1 = 1 + \"s\"").arg(i);
+        }
+        QApplication::clipboard()->setText(lines.join(u'\n'));
+        QTest::keyClick(view->textView(), Qt::Key_V, Qt::ControlModifier);
+        QTRY_VERIFY(view->errorBar()->isVisible() && idle(view));
+
+        StatusBar* bar = view->errorBar();
+        QCOMPARE(bar->content(), view->bridge().errorOutput());
+        QCOMPARE(bar->content().count(u'\n'), 1199);
+        QVERIFY(bar->shownText().endsWith(QStringLiteral("\nInvalid operation between number and string\n… and 200 more")));
+        const int lineSpacing = QFontMetrics(Appearance::monospacedFont()).lineSpacing();
+        QVERIFY(bar->textAreaHeight() <= 6 * lineSpacing);
+        QVERIFY(view->textView()->height() >= editorHeight - 7 * lineSpacing);
+
+        // One message takes one line, whatever came before.
+        QTest::keyClick(view->textView(), Qt::Key_A, Qt::ControlModifier);
+        type(view, QStringLiteral("1 + \"s\""));
+        QTRY_COMPARE(bar->content(), QStringLiteral("Invalid operation between number and string"));
+        QCOMPARE(bar->shownText(), bar->content());
+        QCOMPARE(bar->textAreaHeight(), lineSpacing);
     }
 
     void manualModeMarksThePendingEvaluation()
