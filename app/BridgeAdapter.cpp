@@ -8,9 +8,6 @@ namespace tarvine {
 
 namespace {
 
-// Shown if the engine ever let an error escape the bridge.
-constexpr const char* unexpectedErrorMessage = "Something unexpected happened";
-
 QString fromUtf8(const std::string& text)
 {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -32,7 +29,9 @@ void BridgeAdapter::execute(const QString& source)
     } catch (...) {
         // The bridge promises not to throw; a window must survive if it does.
         renderedOutputList_.clear();
-        errorOutput_ = QString::fromLatin1(unexpectedErrorMessage);
+        converted_.reset();
+        errorOutput_ = QString::fromLatin1(Bridge::unexpectedErrorMessage.data(),
+                                           static_cast<qsizetype>(Bridge::unexpectedErrorMessage.size()));
         emit resultsChanged();
         return;
     }
@@ -46,14 +45,21 @@ void BridgeAdapter::publish()
         cacheInfo_ = cacheInfo;
         emit cacheInfoChanged();
     }
-    QStringList rendered;
-    rendered.reserve(static_cast<qsizetype>(bridge_.renderedOutputList().size()));
-    for (const auto& line : bridge_.renderedOutputList()) {
-        rendered.push_back(fromUtf8(line));
-    }
     const QString error = fromUtf8(bridge_.errorOutput());
-    if (rendered != renderedOutputList_ || error != errorOutput_) {
-        renderedOutputList_ = std::move(rendered);
+    bool changed = error != errorOutput_;
+    if (bridge_.sharedRenderedOutputList() != converted_) {
+        converted_ = bridge_.sharedRenderedOutputList();
+        QStringList rendered;
+        rendered.reserve(static_cast<qsizetype>(converted_->size()));
+        for (const auto& line : *converted_) {
+            rendered.push_back(fromUtf8(line));
+        }
+        if (rendered != renderedOutputList_) {
+            renderedOutputList_ = std::move(rendered);
+            changed = true;
+        }
+    }
+    if (changed) {
         errorOutput_ = error;
         emit resultsChanged();
     }

@@ -39,6 +39,10 @@ private:
     void publish();
 
     Bridge bridge_;
+    // The bridge's texts that renderedOutputList_ was converted from; held so
+    // that a run giving the same texts back (a cache hit on an unchanged
+    // document) skips converting and comparing them all.
+    Bridge::RenderedLines converted_;
     QString cacheInfo_;
     QStringList renderedOutputList_;
     QString errorOutput_;

@@ -19,7 +19,6 @@ namespace tarvine {
 
 namespace {
 
-const std::string somethingUnexpected = "Something unexpected happened";
 
 template <typename E>
 engine::GenericError joinMessages(const engine::MultiError<E>& error)
@@ -104,7 +103,7 @@ void Bridge::execute(std::string_view source)
     } catch (const engine::MultiError<engine::LexError>& error) {
         publishResults(noLines(), joinMessages(error).message);
     } catch (...) {
-        publishResults(noLines(), somethingUnexpected);
+        publishResults(noLines(), std::string(unexpectedErrorMessage));
     }
 }
 

@@ -33,6 +33,8 @@ public:
     // The cache holds at most this many entries after each store: enough to
     // undo a burst of edits without interpreting, small enough to be free.
     static constexpr std::size_t maxCacheEntries = 100;
+    // The error text of a failure that is none of the engine's errors.
+    static constexpr std::string_view unexpectedErrorMessage = "Something unexpected happened";
 
     Bridge();
 
@@ -45,6 +47,9 @@ public:
     // One text per source line (0-based): the line's results joined by ", ",
     // or "". Empty after an error.
     const std::vector<std::string>& renderedOutputList() const { return *renderedOutputList_; }
+    // The same texts as a shared object: the very same object for as long as
+    // they are unchanged, whatever evaluations come between.
+    const RenderedLines& sharedRenderedOutputList() const { return renderedOutputList_; }
     // The messages of the last evaluation's errors, one per line; empty after
     // a success.
     const std::string& errorOutput() const { return errorOutput_; }

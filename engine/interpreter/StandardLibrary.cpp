@@ -241,7 +241,7 @@ ValueUnion roundNumber(const FunctionArguments& arguments, Interpreter&)
 {
     const auto& value = requireKind<Number>(require(arguments, "_", roundNeedsValue), roundValueNotNumber);
     const auto& to = requireKind<Number>(require(arguments, "to", roundNeedsTo), roundToNotNumber);
-    if (!to.units.empty())
+    if (to.hasUnits())
         throw InterpretError(roundToHasUnits);
     if (to.denominator != 1)
         throw InterpretError(roundToNotInteger);

@@ -16,17 +16,9 @@ namespace engine {
 
 namespace {
 
-constexpr std::string_view resultTooLarge = "Result too large";
 constexpr std::string_view nonIntegerCount = "Cannot multiply strings by a non-integer";
 constexpr std::string_view countWithUnit = "Cannot multiply strings by a number with a unit";
 constexpr std::string_view negativeCount = "Cannot multiply strings by a negative number";
-
-[[noreturn]] void fail(std::string_view message) { throw InterpretError(std::string(message)); }
-
-bool hasUnits(const Number& number)
-{
-    return std::any_of(number.units.begin(), number.units.end(), [](const auto& unit) { return unit.second != 0; });
-}
 
 // size × count, or the largest size_t when the product would not fit (it is
 // then far past every limit anyway).
@@ -43,7 +35,7 @@ template <typename CountCharacters>
 void checkSize(std::size_t bytes, CountCharacters&& countCharacters)
 {
     if (bytes > EString::maxBytes)
-        fail(resultTooLarge);
+        InterpretError::raise(resultTooLarge);
     if (bytes > EString::maxCharacters)
         EString::checkResultSize(countCharacters(), bytes);
 }
@@ -102,7 +94,7 @@ std::size_t EString::length() const { return Graphemes::count(value); }
 void EString::checkResultSize(std::size_t characters, std::size_t bytes)
 {
     if (characters > maxCharacters || bytes > maxBytes)
-        fail(resultTooLarge);
+        InterpretError::raise(resultTooLarge);
 }
 
 ValueUnion EString::add(const EString& left, const EString& right)
@@ -119,11 +111,11 @@ ValueUnion EString::add(const EString& left, const EString& right)
 ValueUnion EString::multiply(const EString& string, const Number& count)
 {
     if (count.denominator != 1)
-        fail(nonIntegerCount);
-    if (hasUnits(count))
-        fail(countWithUnit);
+        InterpretError::raise(nonIntegerCount);
+    if (count.hasUnits())
+        InterpretError::raise(countWithUnit);
     if (count.numerator < 0)
-        fail(negativeCount);
+        InterpretError::raise(negativeCount);
     const auto times = static_cast<std::uint64_t>(count.numerator);
     const auto bytes = saturatingProduct(string.value.size(), times);
     checkSize(bytes, [&] { return saturatingProduct(string.length(), times); });

@@ -12,31 +12,28 @@ namespace engine {
 
 namespace {
 
-constexpr std::string_view resultTooLarge = "Result too large";
 constexpr std::string_view nonIntegerCount = "Cannot multiply lists by a non-integer";
 constexpr std::string_view countWithUnit = "Cannot multiply lists by a number with a unit";
 constexpr std::string_view negativeCount = "Cannot multiply lists by a negative number";
-
-[[noreturn]] void fail(std::string_view message) { throw InterpretError(std::string(message)); }
 
 } // namespace
 
 void List::checkResultSize(std::size_t elements)
 {
     if (elements > maxElements)
-        fail(resultTooLarge);
+        InterpretError::raise(resultTooLarge);
 }
 
 ValueUnion List::multiply(const List& list, const Number& count)
 {
     if (count.denominator != 1)
-        fail(nonIntegerCount);
-    if (std::any_of(count.units.begin(), count.units.end(), [](const auto& unit) { return unit.second != 0; }))
-        fail(countWithUnit);
+        InterpretError::raise(nonIntegerCount);
+    if (count.hasUnits())
+        InterpretError::raise(countWithUnit);
     if (list.size() == 0)
         return List(); // whatever the count, even a negative one
     if (count.numerator < 0)
-        fail(negativeCount);
+        InterpretError::raise(negativeCount);
     const auto times = static_cast<std::uint64_t>(count.numerator);
     // A product that would not fit is far past the limit anyway.
     checkResultSize(times > maxElements ? std::numeric_limits<std::size_t>::max() : list.size() * times);

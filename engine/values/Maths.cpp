@@ -75,9 +75,10 @@ int compare(Fraction left, Fraction right)
     return (x > y) - (x < y);
 }
 
-Units removeZeroExponents(const Units& units)
+Units removeZeroExponents(Units units)
 {
-    // Operations never leave a zero, so a copy is the usual answer.
+    // Operations rarely leave a zero, so the units themselves are the usual
+    // answer.
     if (std::none_of(units.begin(), units.end(), [](const auto& unit) { return unit.second == 0; }))
         return units;
     Units result;

@@ -38,7 +38,7 @@ std::int64_t narrow(Wide value);
 int compare(Fraction left, Fraction right);
 
 // Exactly the entries whose exponent is not 0, in their order.
-Units removeZeroExponents(const Units& units);
+Units removeZeroExponents(Units units);
 
 // Every unit of either map with exponent left + sign × right (a missing unit
 // counts as 0), in first-appearance order: the left map's units, then the

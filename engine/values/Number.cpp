@@ -23,8 +23,6 @@ constexpr std::string_view uncommonFractions = "Modulo operator undefined for un
 constexpr std::string_view moduloConflict = "Cannot modulo two numbers with conflicting units";
 constexpr std::string_view moduloByZero = "Modulo by zero";
 
-[[noreturn]] void fail(std::string_view message) { throw InterpretError(std::string(message)); }
-
 // Canonical numbers never hold the most negative 64-bit value; refusing it
 // here keeps every 128-bit sum of products in range even for a number built
 // by hand.
@@ -32,7 +30,7 @@ void checkOperand(const Number& number)
 {
     constexpr auto excluded = std::numeric_limits<std::int64_t>::min();
     if (number.numerator == excluded || number.denominator == excluded)
-        fail(Maths::arithmeticOverflow);
+        InterpretError::raise(Maths::arithmeticOverflow);
 }
 
 Number make(Wide numerator, Wide denominator, Units units)
@@ -67,19 +65,11 @@ ValueUnion sum(const Number& left, const Number& right, int sign, std::string_vi
 int order(const Number& left, const Number& right)
 {
     if (!(left.units == right.units))
-        fail(inconvertibleUnits);
+        InterpretError::raise(inconvertibleUnits);
     return Maths::compare({left.numerator, left.denominator}, {right.numerator, right.denominator});
 }
 
 ValueUnion truth(bool value) { return EString::fromBool(value); }
-
-// The units without zero exponents: `units` itself when it has none.
-Units withoutZeros(Units units)
-{
-    if (std::none_of(units.begin(), units.end(), [](const auto& unit) { return unit.second == 0; }))
-        return units;
-    return Maths::removeZeroExponents(units);
-}
 
 } // namespace
 
@@ -97,7 +87,7 @@ ValueUnion Number::subtract(const Number& left, const Number& right)
 
 ValueUnion Number::multiply(const Number& left, const Number& right)
 {
-    auto units = withoutZeros(Maths::mergeUnits(left.units, right.units, 1));
+    auto units = Maths::removeZeroExponents(Maths::mergeUnits(left.units, right.units, 1));
     return make(Wide(left.numerator) * right.numerator, Wide(left.denominator) * right.denominator,
                 std::move(units));
 }
@@ -105,8 +95,8 @@ ValueUnion Number::multiply(const Number& left, const Number& right)
 ValueUnion Number::divide(const Number& left, const Number& right)
 {
     if (right.numerator == 0)
-        fail(Maths::divisionByZero);
-    auto units = withoutZeros(Maths::mergeUnits(left.units, right.units, -1));
+        InterpretError::raise(Maths::divisionByZero);
+    auto units = Maths::removeZeroExponents(Maths::mergeUnits(left.units, right.units, -1));
     return make(Wide(left.numerator) * right.denominator, Wide(left.denominator) * right.numerator,
                 std::move(units));
 }
@@ -114,11 +104,11 @@ ValueUnion Number::divide(const Number& left, const Number& right)
 ValueUnion Number::modulo(const Number& left, const Number& right)
 {
     if (left.denominator != right.denominator)
-        fail(uncommonFractions);
+        InterpretError::raise(uncommonFractions);
     if (!(left.units == right.units))
-        fail(moduloConflict);
+        InterpretError::raise(moduloConflict);
     if (right.numerator == 0)
-        fail(moduloByZero);
+        InterpretError::raise(moduloByZero);
     // At full width, the most negative value modulo −1 is 0 rather than a trap.
     const Wide remainder = Wide(left.numerator) % Wide(right.numerator);
     return make(remainder, left.denominator, Maths::removeZeroExponents(left.units));

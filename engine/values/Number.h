@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 
 #include "values/Hasher.h"
@@ -39,6 +40,11 @@ public:
         hasher.combineSigned(numerator);
         hasher.combineSigned(denominator);
         units.hash(hasher);
+    }
+    // Whether any unit has a nonzero exponent.
+    bool hasUnits() const
+    {
+        return std::any_of(units.begin(), units.end(), [](const auto& unit) { return unit.second != 0; });
     }
 
     ValueUnion negate() const;
