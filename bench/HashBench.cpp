@@ -6,7 +6,7 @@
 
 #include <benchmark/benchmark.h>
 
-#include "Documents.h"
+#include "DocumentGenerator.h"
 #include "frontend/Lexer.h"
 #include "frontend/Parser.h"
 #include "values/Hasher.h"
@@ -15,7 +15,7 @@ namespace {
 
 void hashTokens(benchmark::State& state)
 {
-    const auto tokens = engine::Lexer::lex(bench::realisticDocument(static_cast<int>(state.range(0))));
+    const auto tokens = engine::Lexer::lex(tarvine::DocumentGenerator::typical(static_cast<int>(state.range(0))));
     for (auto _ : state) {
         engine::Hasher hasher;
         hasher.combine(static_cast<std::uint64_t>(tokens.size()));
@@ -30,7 +30,7 @@ BENCHMARK(hashTokens)->Arg(10'000)->Unit(benchmark::kMillisecond);
 void hashStatements(benchmark::State& state)
 {
     const auto statements =
-        engine::Parser::parse(engine::Lexer::lex(bench::realisticDocument(static_cast<int>(state.range(0)))));
+        engine::Parser::parse(engine::Lexer::lex(tarvine::DocumentGenerator::typical(static_cast<int>(state.range(0)))));
     for (auto _ : state) {
         engine::Hasher hasher;
         hasher.combine(static_cast<std::uint64_t>(statements.size()));
@@ -45,7 +45,7 @@ BENCHMARK(hashStatements)->Arg(10'000)->Unit(benchmark::kMillisecond);
 // A document's text alone: the first thing fed, in one large piece.
 void hashText(benchmark::State& state)
 {
-    const auto text = bench::realisticDocument(static_cast<int>(state.range(0)));
+    const auto text = tarvine::DocumentGenerator::typical(static_cast<int>(state.range(0)));
     for (auto _ : state) {
         engine::Hasher hasher;
         hasher.combine(std::string_view(text));

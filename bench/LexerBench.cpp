@@ -2,37 +2,13 @@
 
 #include <benchmark/benchmark.h>
 
+#include "DocumentGenerator.h"
 #include "frontend/Lexer.h"
 
 namespace {
 
-// Lines in the documents below: the size of a long notepad document.
-constexpr int documentLines = 10'000;
-
-// A realistic mix: assignments with units, strings, comments, calls,
-// function definitions, lists and blank lines.
-std::string mixedDocument()
-{
-    static const char* const lines[] = {
-        "# Groceries for the week",
-        "price = 12.50 EUR * 3 # three items",
-        "distance = 5 km + 300 m",
-        "greeting = \"Hello, world\"",
-        "function area = (width w, height h) -> (a) { a = w * h }",
-        "room = area(3.25 m, height: 4_000 mm)",
-        "[1, 2, 3] == [1 2 3]",
-        "total = price * 1.2 + 0.05 EUR; share = total / 4",
-        "",
-        "limits = {low = 10 kg, high = 250 kg}",
-        "ratio = (distance % 7 km) / 2 >= 0.333 km",
-    };
-    std::string document;
-    for (int i = 0; i < documentLines; ++i) {
-        document += lines[i % std::size(lines)];
-        document += '\n';
-    }
-    return document;
-}
+// Lines of the non-ASCII document: the size of a long notepad document.
+constexpr int nonAsciiLines = 10'000;
 
 // Long strings and comments full of accents, CJK and emoji sequences.
 std::string nonAsciiDocument()
@@ -40,7 +16,7 @@ std::string nonAsciiDocument()
     const std::string words = "Gr\u00fc\u00dfe aus K\u00f6ln \u2014 \u6f22\u5b57\u304b\u306a "
                               "\U0001F468\u200D\U0001F469\u200D\U0001F467 cafe\u0301 \U0001F1EB\U0001F1F7 ";
     std::string document;
-    for (int i = 0; i < documentLines; ++i) {
+    for (int i = 0; i < nonAsciiLines; ++i) {
         if (i % 2 == 0)
             document += "note = \"" + words + words + words + "\"\n";
         else
@@ -49,7 +25,8 @@ std::string nonAsciiDocument()
     return document;
 }
 
-void lexDocument(benchmark::State& state, const std::string& document)
+// Items are lines.
+void lexDocument(benchmark::State& state, const std::string& document, std::int64_t lines)
 {
     std::size_t tokens = 0;
     for (auto _ : state) {
@@ -57,17 +34,18 @@ void lexDocument(benchmark::State& state, const std::string& document)
         tokens = result.size();
         benchmark::DoNotOptimize(result);
     }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * document.size()));
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(document.size()));
+    state.SetItemsProcessed(state.iterations() * lines);
     state.counters["tokens"] = static_cast<double>(tokens);
-    // Time per thousand lines.
-    state.counters["per1000Lines"] = benchmark::Counter(static_cast<double>(state.iterations()) * documentLines / 1000.0,
-                                                        benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
-void BM_LexMixedDocument(benchmark::State& state) { lexDocument(state, mixedDocument()); }
-void BM_LexNonAsciiDocument(benchmark::State& state) { lexDocument(state, nonAsciiDocument()); }
+void lexTypicalDocument(benchmark::State& state)
+{
+    lexDocument(state, tarvine::DocumentGenerator::typical(static_cast<int>(state.range(0))), state.range(0));
+}
+void lexNonAsciiDocument(benchmark::State& state) { lexDocument(state, nonAsciiDocument(), nonAsciiLines); }
 
 } // namespace
 
-BENCHMARK(BM_LexMixedDocument)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_LexNonAsciiDocument)->Unit(benchmark::kMillisecond);
+BENCHMARK(lexTypicalDocument)->RangeMultiplier(10)->Range(100, 100'000)->Unit(benchmark::kMillisecond);
+BENCHMARK(lexNonAsciiDocument)->Unit(benchmark::kMillisecond);

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "DocumentGenerator.h"
 #include "frontend/Lexer.h"
 #include "frontend/ParseError.h"
 #include "frontend/Parser.h"
@@ -11,29 +12,6 @@
 namespace {
 
 using engine::Token;
-
-// A document of `lines` lines cycling through the statement forms a notepad
-// holds: assignments with units, calls, lists, tables and function definitions.
-std::string typicalDocument(std::int64_t lines)
-{
-    static const char* const forms[] = {
-        "price_{i} = 12.50 EUR * (1 + 19 / 100)",
-        "distance_{i}: 42 km + 195 m",
-        "total_{i} = list_reduce(from: [1, 2, 3, 4], with: 0, by: sum)",
-        "point_{i} = {x = 3 m, y = -4 m}",
-        "function f_{i} = (over xs, by) -> (total t) { t = xs * by\n u = t % 7 }",
-        "ok_{i} = !(1 < 2) == \"false\" # a comment",
-    };
-    std::string text;
-    for (std::int64_t i = 0; i < lines; ++i) {
-        std::string line = forms[i % 6];
-        const std::string suffix = std::to_string(i);
-        for (std::size_t at = line.find("{i}"); at != std::string::npos; at = line.find("{i}"))
-            line.replace(at, 3, suffix);
-        text += line + "\n";
-    }
-    return text;
-}
 
 // Every line holds errors the parser must recover from.
 std::string brokenDocument(std::int64_t lines)
@@ -45,7 +23,8 @@ std::string brokenDocument(std::int64_t lines)
     return text;
 }
 
-void parseTokens(benchmark::State& state, const std::vector<Token>& tokens)
+// Items are lines.
+void parseTokens(benchmark::State& state, const std::vector<Token>& tokens, std::int64_t lines)
 {
     std::size_t errors = 0;
     for (auto _ : state) {
@@ -57,22 +36,24 @@ void parseTokens(benchmark::State& state, const std::vector<Token>& tokens)
     }
     state.counters["tokens"] = static_cast<double>(tokens.size());
     state.counters["errors"] = static_cast<double>(errors);
+    state.SetItemsProcessed(state.iterations() * lines);
     state.SetComplexityN(state.range(0));
 }
 
 void BM_ParseTypicalDocument(benchmark::State& state)
 {
-    parseTokens(state, engine::Lexer::lex(typicalDocument(state.range(0))));
+    parseTokens(state, engine::Lexer::lex(tarvine::DocumentGenerator::typical(static_cast<int>(state.range(0)))),
+                state.range(0));
 }
 BENCHMARK(BM_ParseTypicalDocument)
     ->RangeMultiplier(10)
-    ->Range(100, 10'000)
+    ->Range(100, 100'000)
     ->Complexity(benchmark::oN)
     ->Unit(benchmark::kMillisecond);
 
 void BM_ParseBrokenDocument(benchmark::State& state)
 {
-    parseTokens(state, engine::Lexer::lex(brokenDocument(state.range(0))));
+    parseTokens(state, engine::Lexer::lex(brokenDocument(state.range(0))), state.range(0));
 }
 BENCHMARK(BM_ParseBrokenDocument)
     ->RangeMultiplier(10)
@@ -84,7 +65,7 @@ BENCHMARK(BM_ParseBrokenDocument)
 void BM_ParseDeepNesting(benchmark::State& state)
 {
     const std::string source = std::string(static_cast<std::size_t>(state.range(0)), '(') + "1";
-    parseTokens(state, engine::Lexer::lex(source));
+    parseTokens(state, engine::Lexer::lex(source), 1);
 }
 BENCHMARK(BM_ParseDeepNesting)
     ->RangeMultiplier(10)

@@ -3,6 +3,10 @@
 #include <cstdint>
 #include <vector>
 
+#include "DocumentGenerator.h"
+#include "frontend/Lexer.h"
+#include "frontend/Parser.h"
+#include "interpreter/Interpreter.h"
 #include "writer/ASTWriter.h"
 
 namespace {
@@ -63,5 +67,25 @@ void primeFactorsOfSemiprime(benchmark::State& state)
         benchmark::DoNotOptimize(ASTWriter::primeFactors(4'611'685'975'477'714'963)); // 2147483629 × 2147483647
 }
 BENCHMARK(primeFactorsOfSemiprime);
+
+} // namespace
+
+namespace {
+
+// The rendering stage of a typical document: the text of every result, as
+// the bridge writes them beside their lines. Items are lines.
+void renderTypicalDocument(benchmark::State& state)
+{
+    const auto outputs = engine::Interpreter::interpret(
+        engine::Parser::parse(engine::Lexer::lex(tarvine::DocumentGenerator::typical(static_cast<int>(state.range(0))))),
+        0);
+    for (auto _ : state) {
+        for (const auto& output : outputs)
+            benchmark::DoNotOptimize(ASTWriter::writeValue(output.value, NumberFormat::mixed, false));
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+    state.counters["results"] = static_cast<double>(outputs.size());
+}
+BENCHMARK(renderTypicalDocument)->RangeMultiplier(10)->Range(100, 100'000)->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -1,7 +1,17 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Tarvine needs to build, test and run.
 # Idempotent: quiet and fast when everything is already present.
+# --peers adds what scripts/compare-peers.sh needs: the peer calculators,
+# timing tools and the plotter.
 set -euo pipefail
+
+peers=false
+for argument in "$@"; do
+  case "$argument" in
+    --peers) peers=true ;;
+    *) echo "setup-deps.sh: unknown option '$argument' (only --peers)" >&2; exit 2 ;;
+  esac
+done
 
 packages=(
   # toolchain
@@ -17,6 +27,13 @@ packages=(
   # fuzzing
   clang libclang-rt-14-dev
 )
+if $peers; then
+  packages+=(qalc gnuplot-nox hyperfine time)
+  # Node may come from elsewhere with npm inside; only a missing command
+  # calls for Debian's packages.
+  command -v node >/dev/null || packages+=(nodejs)
+  command -v npm >/dev/null || packages+=(npm)
+fi
 
 missing=()
 for p in "${packages[@]}"; do
