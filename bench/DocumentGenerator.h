@@ -105,12 +105,14 @@ public:
     }
 
     // Inside the string of a table line near the middle, before its closing
-    // quote: typing there keeps the document valid and changes a value.
-    // None in a document too short to hold such a line.
+    // quote: typing there keeps the document valid and changes a result (the
+    // map_values line four lines down shows the string). None in a document
+    // too short to hold both lines.
     static std::optional<Position> typingPosition(int lines)
     {
         const int tableKind = 5;
-        if (lines <= headerLines + tableKind)
+        const int shownBelow = 4;
+        if (lines <= headerLines + tableKind + shownBelow)
             return std::nullopt;
         int body = (lines - headerLines) / 2;
         body -= (body % typicalCycle - tableKind + typicalCycle) % typicalCycle;
