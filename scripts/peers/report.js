@@ -36,12 +36,12 @@ function processRuns(tool) {
     const result = JSON.parse(fs.readFileSync(path.join(rawDir, `${tool}-${lines}.json`), 'utf8')).results[0];
     return { wholeMs: median(result.times) * 1000, cpuMs: (result.user + result.system) * 1000, runs: result.times.length };
   };
-  const startup = read(1).wholeMs;
+  const { wholeMs: startup, cpuMs: startupCpu } = read(1);
   return sizesOf(tool, 'json')
     .filter((lines) => lines > 1)
     .map((lines) => {
       const run = read(lines);
-      return { tool, lines, ...run, startupMs: startup, evalMs: run.wholeMs - startup };
+      return { tool, lines, ...run, startupMs: startup, evalMs: run.wholeMs - startup, evalCpuMs: run.cpuMs - startupCpu };
     });
 }
 
@@ -61,6 +61,7 @@ function mathjsRuns() {
       runs: runs.length,
       startupMs: median(runs.map((r) => r.loadMs)),
       evalMs: median(runs.map((r) => r.evalMs)),
+      evalCpuMs: median(runs.map((r) => r.evalCpuMs)),
     };
   });
 }
@@ -70,8 +71,10 @@ const tarvineAt = new Map(rows.filter((r) => r.tool === 'tarvine').map((r) => [r
 for (const row of rows) {
   row.perLineUs = row.evalMs > 0 ? (row.evalMs * 1000) / row.lines : NaN;
   row.linesPerSecond = row.evalMs > 0 ? row.lines / (row.evalMs / 1000) : NaN;
+  row.perLineCpuUs = row.evalCpuMs > 0 ? (row.evalCpuMs * 1000) / row.lines : NaN;
   const tarvine = tarvineAt.get(row.lines);
   row.perLineRatio = tarvine ? row.perLineUs / tarvine.perLineUs : NaN;
+  row.perLineCpuRatio = tarvine ? row.perLineCpuUs / tarvine.perLineCpuUs : NaN;
   row.wholeRatio = tarvine ? row.wholeMs / tarvine.wholeMs : NaN;
 }
 
@@ -85,20 +88,24 @@ const figure = (value) => {
 const ratio = (value) => (Number.isFinite(value) && value > 0 ? `${figure(value)}×` : '—');
 
 const csv = [
-  'tool,lines,runs,whole_ms,startup_ms,eval_ms,per_line_us,lines_per_second,cpu_ms,per_line_vs_tarvine,whole_vs_tarvine',
+  'tool,lines,runs,whole_ms,startup_ms,eval_ms,per_line_us,lines_per_second,cpu_ms,eval_cpu_ms,per_line_cpu_us,' +
+    'per_line_vs_tarvine,per_line_cpu_vs_tarvine,whole_vs_tarvine',
   ...rows.map((r) =>
     [r.tool, r.lines, r.runs, fixed(r.wholeMs, 3), fixed(r.startupMs, 3), fixed(r.evalMs, 3), fixed(r.perLineUs, 4),
-      fixed(r.linesPerSecond, 0), fixed(r.cpuMs, 3), fixed(r.perLineRatio, 3), fixed(r.wholeRatio, 3)].join(','),
+      fixed(r.linesPerSecond, 0), fixed(r.cpuMs, 3), fixed(r.evalCpuMs, 3), fixed(r.perLineCpuUs, 4),
+      fixed(r.perLineRatio, 3), fixed(r.perLineCpuRatio, 3), fixed(r.wholeRatio, 3)].join(','),
   ),
 ];
 fs.writeFileSync(path.join(outDir, 'results.csv'), csv.join('\n') + '\n');
 
 const table = [
-  '| Tool | Lines | Whole run (ms) | Start-up (ms) | Evaluation (ms) | Per line (µs) | Lines per second | CPU, whole run (ms) | Per line vs Tarvine | Whole run vs Tarvine |',
-  '|---|--:|--:|--:|--:|--:|--:|--:|--:|--:|',
+  '| Tool | Lines | Whole run (ms) | Start-up (ms) | Evaluation (ms) | Per line (µs) | Lines per second | ' +
+    'Per line, CPU (µs) | Per line vs Tarvine | Per line vs Tarvine, CPU | Whole run vs Tarvine |',
+  '|---|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|',
   ...rows.map((r) =>
     `| ${r.tool} | ${r.lines.toLocaleString('en-US')} | ${figure(r.wholeMs)} | ${figure(r.startupMs)} | ${figure(r.evalMs)} | ` +
-    `${figure(r.perLineUs)} | ${grouped(r.linesPerSecond)} | ${figure(r.cpuMs)} | ${ratio(r.perLineRatio)} | ${ratio(r.wholeRatio)} |`,
+    `${figure(r.perLineUs)} | ${grouped(r.linesPerSecond)} | ${figure(r.perLineCpuUs)} | ${ratio(r.perLineRatio)} | ` +
+    `${ratio(r.perLineCpuRatio)} | ${ratio(r.wholeRatio)} |`,
   ),
 ];
 
