@@ -41,6 +41,8 @@ raw=$results/raw
 documents=$results/documents
 
 say() { echo "== $*" >&2; }
+started=$(date -u '+%Y-%m-%d %H:%M UTC')
+load_before=$(cut -d' ' -f1-3 /proc/loadavg)
 
 "$root/scripts/setup-deps.sh" --peers
 command -v node >/dev/null && command -v npm >/dev/null && command -v qalc >/dev/null &&
@@ -154,8 +156,9 @@ gnuplot -e "data='$results/plot.dat'; output='$plot'" "$root/scripts/peers/perfo
 {
   echo "# Tarvine against its peers"
   echo
-  echo "$(date -u '+%Y-%m-%d %H:%M UTC'); $(lscpu | sed -n 's/^Model name: *//p'), $(nproc) cores," \
-    "$(free -g | awk '/^Mem:/ {print $2}') GB; load average before timing: $(cut -d' ' -f1-3 /proc/loadavg)."
+  echo "$started; $(lscpu | sed -n 's/^Model name: *//p'), $(nproc) cores," \
+    "$(free -g | awk '/^Mem:/ {print $2}') GB; load average at the start: $load_before, at the end:" \
+    "$(cut -d' ' -f1-3 /proc/loadavg)."
   echo "$("$cli" --version) built $build_type; mathjs $mathjs_version on node $(node --version)," \
     "number: 'Fraction'; $(qalc_run -v 2>/dev/null | head -n 1 | sed 's/^/qalc /'); $(hyperfine --version)."
   echo
