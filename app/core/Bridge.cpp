@@ -67,8 +67,13 @@ Bridge::Bridge() : renderedOutputList_(noLines()) { updateCacheInfo(); }
 void Bridge::execute(std::string_view source)
 {
     try {
-        engine::Hasher hasher;
-        hasher.combine(source);
+        // The key covers the text, its tokens and its statements. Tokens and
+        // statements go to hashers of their own, each as the parser is done
+        // with them, so every one is hashed while it is still in the cache
+        // instead of in passes over the whole document.
+        engine::Hasher tokenHasher;
+        engine::Hasher statementHasher;
+        tokenHasher.combine(source);
 
         std::vector<engine::Statement> statements;
         {
@@ -76,14 +81,22 @@ void Bridge::execute(std::string_view source)
             // interpreting, they leave the rest of the work less memory to
             // wade through.
             const auto tokens = engine::Lexer::lex(source);
-            hasher.combine(static_cast<std::uint64_t>(tokens.size()));
-            for (const auto& token : tokens)
-                token.hash(hasher);
-            statements = engine::Parser::parse(tokens);
+            tokenHasher.combine(static_cast<std::uint64_t>(tokens.size()));
+            std::size_t tokensHashed = 0;
+            const auto hashTokens = [&](std::size_t end) {
+                for (; tokensHashed < end; ++tokensHashed)
+                    tokens[tokensHashed].hash(tokenHasher);
+            };
+            statements = engine::Parser::parse(tokens, [&](const engine::Statement& statement, std::size_t tokensRead) {
+                hashTokens(tokensRead);
+                statement.hash(statementHasher);
+            });
+            hashTokens(tokens.size());
         }
+        engine::Hasher hasher;
+        hasher.combine(tokenHasher.finalize());
         hasher.combine(static_cast<std::uint64_t>(statements.size()));
-        for (const auto& statement : statements)
-            statement.hash(hasher);
+        hasher.combine(statementHasher.finalize());
 
         const auto key = static_cast<std::int64_t>(hasher.finalize());
         if (auto cached = cache_.find(key); cached != cache_.end()) {

@@ -251,7 +251,7 @@ private:
         current = end;
     }
 
-    void addToken(TokenType type, std::optional<ValueUnion> literal = std::nullopt, Width width = Width::one)
+    void addToken(TokenType type, TokenLiteral literal = {}, Width width = Width::one)
     {
         if (width == Width::two)
             advance();
@@ -296,7 +296,7 @@ private:
         case '+': return addToken(TokenType::plus);
         case '-':
             if (is(peek(), '>'))
-                return addToken(TokenType::rightArrow, std::nullopt, Width::two);
+                return addToken(TokenType::rightArrow, TokenLiteral(), Width::two);
             return addToken(TokenType::minus);
         case '*': return addToken(TokenType::star);
         case '%': return addToken(TokenType::percent);
@@ -312,21 +312,21 @@ private:
         case '\n': return lineFeed();
         case '!':
             if (is(peek(), '='))
-                return addToken(TokenType::bangEqual, std::nullopt, Width::two);
+                return addToken(TokenType::bangEqual, TokenLiteral(), Width::two);
             return addToken(TokenType::bang);
         case '=':
             if (is(peek(), '=') && is(peekNext(), '='))
                 return fail(tripleEquals);
             if (is(peek(), '='))
-                return addToken(TokenType::equalEqual, std::nullopt, Width::two);
+                return addToken(TokenType::equalEqual, TokenLiteral(), Width::two);
             return addToken(TokenType::equal);
         case '<':
             if (is(peek(), '='))
-                return addToken(TokenType::lesserEqual, std::nullopt, Width::two);
+                return addToken(TokenType::lesserEqual, TokenLiteral(), Width::two);
             return addToken(TokenType::lesser);
         case '>':
             if (is(peek(), '='))
-                return addToken(TokenType::greaterEqual, std::nullopt, Width::two);
+                return addToken(TokenType::greaterEqual, TokenLiteral(), Width::two);
             return addToken(TokenType::greater);
         default:
             return fail(unexpectedCharacter + displayed(c));

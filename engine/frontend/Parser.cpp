@@ -82,12 +82,16 @@ private:
     int levels_;
 };
 
-std::vector<Statement> Parser::parse(const std::vector<Token>& tokens)
+std::vector<Statement> Parser::parse(const std::vector<Token>& tokens) { return parse(tokens, StatementObserver()); }
+
+std::vector<Statement> Parser::parse(const std::vector<Token>& tokens, const StatementObserver& observer)
 {
     // The parse holds the arena while it builds; afterwards only the nodes do.
     const std::unique_ptr<NodeArena, void (*)(NodeArena*)> arena(NodeArena::create(),
                                                                 [](NodeArena* held) { held->release(); });
     Parser parser(tokens, *arena);
+    if (observer)
+        parser.observer_ = &observer;
     parser.statements_.reserve(statementEnds(tokens));
     parser.run();
     if (!parser.errors_.empty())
@@ -114,6 +118,8 @@ void Parser::run()
                 advance();
             else if (!isAtEnd())
                 fail(message::expectedNewline);
+            if (observer_ && errors_.empty())
+                (*observer_)(statements_.back(), current_);
         } catch (ParseError& error) {
             if (!isAtEnd())
                 advance();

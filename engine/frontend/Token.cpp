@@ -6,7 +6,7 @@ namespace engine {
 namespace {
 
 // Literals are only ever numbers and strings.
-std::string literalDescription(const std::optional<ValueUnion>& literal)
+std::string literalDescription(const TokenLiteral& literal)
 {
     if (!literal)
         return "nil";

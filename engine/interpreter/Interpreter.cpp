@@ -9,6 +9,7 @@
 #include <typeinfo>
 
 #include "interpreter/StandardLibrary.h"
+#include "values/FunctionArguments.h"
 #include "values/MultiError.h"
 
 namespace engine {

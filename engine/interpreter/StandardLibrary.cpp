@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "interpreter/Interpreter.h"
+#include "values/FunctionArguments.h"
 #include "values/Graphemes.h"
 #include "values/InterpretError.h"
 #include "values/Maths.h"
