@@ -77,10 +77,15 @@ void Bridge::execute(std::string_view source)
 
         std::vector<engine::Statement> statements;
         {
-            // Tokens serve only the parser and the key: dropped before
+            // Tokens serve only the parser and the key: cleared before
             // interpreting, they leave the rest of the work less memory to
-            // wade through.
-            const auto tokens = engine::Lexer::lex(source);
+            // wade through. Their list keeps its memory for the next call.
+            auto& tokens = tokens_;
+            const struct Clear {
+                std::vector<engine::Token>& tokens;
+                ~Clear() { tokens.clear(); }
+            } clear{tokens};
+            engine::Lexer::lex(source, tokens);
             tokenHasher.combine(static_cast<std::uint64_t>(tokens.size()));
             std::size_t tokensHashed = 0;
             const auto hashTokens = [&](std::size_t end) {

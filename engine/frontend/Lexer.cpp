@@ -118,9 +118,11 @@ Digits readDigits(std::string_view text)
 // Typical documents hold about one token per three bytes; reserving that
 // many up front spares most regrowth of a long token list.
 constexpr std::size_t bytesPerToken = 3;
-// The reservation stops here (about 40 MB of tokens), so a huge text does
-// not claim memory it may never use; longer lists simply grow.
-constexpr std::size_t maxReservedTokens = std::size_t{1} << 18;
+// The reservation stops here (about 300 MB of address space), so a huge text
+// does not claim address space it may never use; longer lists simply grow.
+// Below it, reserved memory that no token reaches is never touched, and a
+// long document's list never moves.
+constexpr std::size_t maxReservedTokens = std::size_t{1} << 22;
 
 enum class Width { one, two };
 
@@ -128,15 +130,17 @@ enum class Width { one, two };
 // source, always on character boundaries; columns count characters.
 class Scanner {
 public:
-    Scanner(std::string_view source, bool tracing) : source(source), tracing(tracing)
+    Scanner(std::string_view source, std::vector<Token>& tokens, bool tracing)
+        : tokens(tokens), source(source), tracing(tracing)
     {
+        tokens.clear();
         tokens.reserve(std::min(source.size() / bytesPerToken + 1, maxReservedTokens));
         if (tracing)
             traceLines = linesOf(source);
     }
 
     std::vector<LexError> errors;
-    std::vector<Token> tokens;
+    std::vector<Token>& tokens;
 
     void scanTokens()
     {
@@ -464,11 +468,19 @@ private:
 
 std::vector<Token> Lexer::lex(std::string_view source)
 {
-    Scanner scanner(source, debugStep.load());
+    std::vector<Token> tokens;
+    lex(source, tokens);
+    return tokens;
+}
+
+void Lexer::lex(std::string_view source, std::vector<Token>& tokens)
+{
+    Scanner scanner(source, tokens, debugStep.load());
     scanner.scanTokens();
-    if (!scanner.errors.empty())
+    if (!scanner.errors.empty()) {
+        tokens.clear();
         throw MultiError<LexError>(std::move(scanner.errors));
-    return std::move(scanner.tokens);
+    }
 }
 
 } // namespace engine

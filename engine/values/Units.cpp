@@ -10,12 +10,6 @@ Units::Units(std::initializer_list<Entry> entries)
         set(name, exponent);
 }
 
-const std::vector<Units::Entry>& Units::entries() const
-{
-    static const std::vector<Entry> none;
-    return entries_ ? *entries_ : none;
-}
-
 std::vector<Units::Entry>& Units::own(std::size_t capacity)
 {
     if (!entries_) {

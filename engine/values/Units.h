@@ -55,12 +55,13 @@ public:
 
 private:
     void hashEntries(Hasher& hasher) const;
-    const std::vector<Entry>& entries() const;
+    const std::vector<Entry>& entries() const { return entries_ ? *entries_ : none; }
     // Entries of this object's own, with room for `capacity`, ready to change.
     std::vector<Entry>& own(std::size_t capacity);
 
     // Null when there are none.
     std::shared_ptr<std::vector<Entry>> entries_;
+    static inline const std::vector<Entry> none;
 };
 
 } // namespace engine
