@@ -49,6 +49,13 @@ std::string oneLine(std::string_view result)
 std::size_t displayWidth(std::string_view text)
 {
     std::size_t width = 0;
+    // Most lines are ASCII: each byte is a character a column wide, and only
+    // tabs need more thought (a line holds no line feed, so no CR LF pair).
+    if (std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+        for (const char c : text)
+            width += c == '\t' ? tabWidth - width % tabWidth : 1;
+        return width;
+    }
     for (auto character : engine::Graphemes::split(text)) {
         if (character == "\t") {
             width += tabWidth - width % tabWidth;

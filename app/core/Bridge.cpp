@@ -67,23 +67,41 @@ Bridge::Bridge() : renderedOutputList_(noLines()) { updateCacheInfo(); }
 void Bridge::execute(std::string_view source)
 {
     try {
-        engine::Hasher hasher;
-        hasher.combine(source);
+        // The key covers the text, its tokens and its statements. Tokens and
+        // statements go to hashers of their own, each as the parser is done
+        // with them, so every one is hashed while it is still in the cache
+        // instead of in passes over the whole document.
+        engine::Hasher tokenHasher;
+        engine::Hasher statementHasher;
+        tokenHasher.combine(source);
 
         std::vector<engine::Statement> statements;
         {
-            // Tokens serve only the parser and the key: dropped before
+            // Tokens serve only the parser and the key: cleared before
             // interpreting, they leave the rest of the work less memory to
-            // wade through.
-            const auto tokens = engine::Lexer::lex(source);
-            hasher.combine(static_cast<std::uint64_t>(tokens.size()));
-            for (const auto& token : tokens)
-                token.hash(hasher);
-            statements = engine::Parser::parse(tokens);
+            // wade through. Their list keeps its memory for the next call.
+            auto& tokens = tokens_;
+            const struct Clear {
+                std::vector<engine::Token>& tokens;
+                ~Clear() { tokens.clear(); }
+            } clear{tokens};
+            engine::Lexer::lex(source, tokens);
+            tokenHasher.combine(static_cast<std::uint64_t>(tokens.size()));
+            std::size_t tokensHashed = 0;
+            const auto hashTokens = [&](std::size_t end) {
+                for (; tokensHashed < end; ++tokensHashed)
+                    tokens[tokensHashed].hash(tokenHasher);
+            };
+            statements = engine::Parser::parse(tokens, [&](const engine::Statement& statement, std::size_t tokensRead) {
+                hashTokens(tokensRead);
+                statement.hash(statementHasher);
+            });
+            hashTokens(tokens.size());
         }
+        engine::Hasher hasher;
+        hasher.combine(tokenHasher.finalize());
         hasher.combine(static_cast<std::uint64_t>(statements.size()));
-        for (const auto& statement : statements)
-            statement.hash(hasher);
+        hasher.combine(statementHasher.finalize());
 
         const auto key = static_cast<std::int64_t>(hasher.finalize());
         if (auto cached = cache_.find(key); cached != cache_.end()) {

@@ -11,6 +11,8 @@
 
 #include <tsl/ordered_map.h>
 
+#include "frontend/Token.h"
+
 namespace tarvine {
 
 // The one object through which the app and tarvine-cli use the engine. It
@@ -76,6 +78,9 @@ private:
     RenderedLines renderedOutputList_;
     std::string errorOutput_;
     tsl::ordered_map<std::int64_t, CacheEntry> cache_;
+    // Empty between calls; its memory is kept, since a long document's tokens
+    // would otherwise come from fresh pages on every keystroke.
+    std::vector<engine::Token> tokens_;
     std::size_t interpretationCount_ = 0;
     std::vector<Observer> observers_;
 };

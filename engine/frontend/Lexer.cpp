@@ -118,9 +118,11 @@ Digits readDigits(std::string_view text)
 // Typical documents hold about one token per three bytes; reserving that
 // many up front spares most regrowth of a long token list.
 constexpr std::size_t bytesPerToken = 3;
-// The reservation stops here (about 40 MB of tokens), so a huge text does
-// not claim memory it may never use; longer lists simply grow.
-constexpr std::size_t maxReservedTokens = std::size_t{1} << 18;
+// The reservation stops here (about 300 MB of address space), so a huge text
+// does not claim address space it may never use; longer lists simply grow.
+// Below it, reserved memory that no token reaches is never touched, and a
+// long document's list never moves.
+constexpr std::size_t maxReservedTokens = std::size_t{1} << 22;
 
 enum class Width { one, two };
 
@@ -128,15 +130,17 @@ enum class Width { one, two };
 // source, always on character boundaries; columns count characters.
 class Scanner {
 public:
-    Scanner(std::string_view source, bool tracing) : source(source), tracing(tracing)
+    Scanner(std::string_view source, std::vector<Token>& tokens, bool tracing)
+        : tokens(tokens), source(source), tracing(tracing)
     {
+        tokens.clear();
         tokens.reserve(std::min(source.size() / bytesPerToken + 1, maxReservedTokens));
         if (tracing)
             traceLines = linesOf(source);
     }
 
     std::vector<LexError> errors;
-    std::vector<Token> tokens;
+    std::vector<Token>& tokens;
 
     void scanTokens()
     {
@@ -251,7 +255,7 @@ private:
         current = end;
     }
 
-    void addToken(TokenType type, std::optional<ValueUnion> literal = std::nullopt, Width width = Width::one)
+    void addToken(TokenType type, TokenLiteral literal = {}, Width width = Width::one)
     {
         if (width == Width::two)
             advance();
@@ -296,7 +300,7 @@ private:
         case '+': return addToken(TokenType::plus);
         case '-':
             if (is(peek(), '>'))
-                return addToken(TokenType::rightArrow, std::nullopt, Width::two);
+                return addToken(TokenType::rightArrow, TokenLiteral(), Width::two);
             return addToken(TokenType::minus);
         case '*': return addToken(TokenType::star);
         case '%': return addToken(TokenType::percent);
@@ -312,21 +316,21 @@ private:
         case '\n': return lineFeed();
         case '!':
             if (is(peek(), '='))
-                return addToken(TokenType::bangEqual, std::nullopt, Width::two);
+                return addToken(TokenType::bangEqual, TokenLiteral(), Width::two);
             return addToken(TokenType::bang);
         case '=':
             if (is(peek(), '=') && is(peekNext(), '='))
                 return fail(tripleEquals);
             if (is(peek(), '='))
-                return addToken(TokenType::equalEqual, std::nullopt, Width::two);
+                return addToken(TokenType::equalEqual, TokenLiteral(), Width::two);
             return addToken(TokenType::equal);
         case '<':
             if (is(peek(), '='))
-                return addToken(TokenType::lesserEqual, std::nullopt, Width::two);
+                return addToken(TokenType::lesserEqual, TokenLiteral(), Width::two);
             return addToken(TokenType::lesser);
         case '>':
             if (is(peek(), '='))
-                return addToken(TokenType::greaterEqual, std::nullopt, Width::two);
+                return addToken(TokenType::greaterEqual, TokenLiteral(), Width::two);
             return addToken(TokenType::greater);
         default:
             return fail(unexpectedCharacter + displayed(c));
@@ -464,11 +468,19 @@ private:
 
 std::vector<Token> Lexer::lex(std::string_view source)
 {
-    Scanner scanner(source, debugStep.load());
+    std::vector<Token> tokens;
+    lex(source, tokens);
+    return tokens;
+}
+
+void Lexer::lex(std::string_view source, std::vector<Token>& tokens)
+{
+    Scanner scanner(source, tokens, debugStep.load());
     scanner.scanTokens();
-    if (!scanner.errors.empty())
+    if (!scanner.errors.empty()) {
+        tokens.clear();
         throw MultiError<LexError>(std::move(scanner.errors));
-    return std::move(scanner.tokens);
+    }
 }
 
 } // namespace engine

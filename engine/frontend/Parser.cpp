@@ -51,24 +51,6 @@ constexpr std::string_view noPrimary = "expected primary but found none";
 
 } // namespace
 
-namespace {
-
-// Every statement ends with a token that a newline or the end follows, so
-// there are at most this many; blank lines do not count.
-std::size_t statementEnds(const std::vector<Token>& tokens)
-{
-    std::size_t ends = 0;
-    for (std::size_t index = 0; index < tokens.size(); ++index) {
-        const bool last = index + 1 == tokens.size() || tokens[index + 1].type == TokenType::newline
-            || tokens[index + 1].type == TokenType::eof;
-        if (last && tokens[index].type != TokenType::newline && tokens[index].type != TokenType::eof)
-            ++ends;
-    }
-    return ends;
-}
-
-} // namespace
-
 // While this lives, `levels` more nodes enclose what is being parsed.
 class Parser::Nesting {
 public:
@@ -82,13 +64,19 @@ private:
     int levels_;
 };
 
-std::vector<Statement> Parser::parse(const std::vector<Token>& tokens)
+std::vector<Statement> Parser::parse(const std::vector<Token>& tokens) { return parse(tokens, StatementObserver()); }
+
+std::vector<Statement> Parser::parse(const std::vector<Token>& tokens, const StatementObserver& observer)
 {
     // The parse holds the arena while it builds; afterwards only the nodes do.
     const std::unique_ptr<NodeArena, void (*)(NodeArena*)> arena(NodeArena::create(),
                                                                 [](NodeArena* held) { held->release(); });
     Parser parser(tokens, *arena);
-    parser.statements_.reserve(statementEnds(tokens));
+    if (observer)
+        parser.observer_ = &observer;
+    // A statement takes at least one token and the newline or end after it.
+    // Reserved address space that no statement reaches is never touched.
+    parser.statements_.reserve(tokens.size() / 2 + 1);
     parser.run();
     if (!parser.errors_.empty())
         throw MultiError<ParseError>(std::move(parser.errors_));
@@ -114,6 +102,8 @@ void Parser::run()
                 advance();
             else if (!isAtEnd())
                 fail(message::expectedNewline);
+            if (observer_ && errors_.empty())
+                (*observer_)(statements_.back(), current_);
         } catch (ParseError& error) {
             if (!isAtEnd())
                 advance();

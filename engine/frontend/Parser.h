@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <span>
 #include <string_view>
@@ -34,6 +35,12 @@ public:
     // error found, in order; never returns a partial list. The tokens should end
     // with an eof token; when they do not, their end is taken as one.
     static std::vector<Statement> parse(const std::vector<Token>& tokens);
+    // Called with each statement as soon as it is parsed, and the index just
+    // past the last token read so far, so that a caller can go over both
+    // while they are still in the cache.
+    using StatementObserver = std::function<void(const Statement& statement, std::size_t tokensRead)>;
+    // The same, telling the observer about each statement on the way.
+    static std::vector<Statement> parse(const std::vector<Token>& tokens, const StatementObserver& observer);
 
 private:
     // An expression and the height of its tree: 0 for a literal or a name,
@@ -123,6 +130,7 @@ private:
     NodeArena* arena_;
     std::vector<ParseError> errors_;
     std::vector<Statement> statements_;
+    const StatementObserver* observer_ = nullptr;
     // Index of the next unconsumed token; only grows.
     std::size_t current_ = 0;
     // How many nodes enclose the one being parsed.

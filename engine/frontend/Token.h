@@ -1,9 +1,9 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <string>
 
+#include "frontend/TokenLiteral.h"
 #include "frontend/TokenType.h"
 #include "values/Hasher.h"
 #include "values/ValueUnion.h"
@@ -16,7 +16,7 @@ struct Token {
     std::string lexeme;
     // Present only on number tokens (a reduced Number without units) and on
     // string tokens (the characters between the quotes).
-    std::optional<ValueUnion> literal;
+    TokenLiteral literal;
     // The line of the token, counted from 0.
     std::int64_t sourceLine = 0;
     // The column of the token's last character, counted from 1 in

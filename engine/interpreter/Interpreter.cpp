@@ -9,6 +9,7 @@
 #include <typeinfo>
 
 #include "interpreter/StandardLibrary.h"
+#include "values/FunctionArguments.h"
 #include "values/MultiError.h"
 
 namespace engine {
@@ -58,7 +59,7 @@ ValueUnion applyNumbers(BinaryOperation operation, const Number& left, const Num
 {
     // Unit maps are compared and merged name by name.
     budget.spend((left.units.size() + 1) * (right.units.size() + 1) / WorkBudget::unitComparisonsPerStep
-                 + (WorkBudget::heapBytes(left) + WorkBudget::heapBytes(right)) / WorkBudget::bytesPerStep);
+                 + (WorkBudget::unitBytes(left) + WorkBudget::unitBytes(right)) / WorkBudget::bytesPerStep);
     switch (operation) {
     case BinaryOperation::add: return Number::add(left, right);
     case BinaryOperation::subtract: return Number::subtract(left, right);

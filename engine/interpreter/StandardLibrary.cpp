@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "interpreter/Interpreter.h"
+#include "values/FunctionArguments.h"
 #include "values/Graphemes.h"
 #include "values/InterpretError.h"
 #include "values/Maths.h"
@@ -56,13 +57,13 @@ const std::string roundTooLarge = "round's result is too large";
 const std::string describeNeedsValue = "describe must be provided with an '_' arg";
 
 // The argument under `label`, or null.
-const ValueUnion* find(const FunctionArguments& arguments, const std::string& label)
+const ValueUnion* find(const FunctionArguments& arguments, std::string_view label)
 {
     auto found = arguments.find(label);
     return found == arguments.end() ? nullptr : &found->second;
 }
 
-const ValueUnion& require(const FunctionArguments& arguments, const std::string& label, const std::string& missing)
+const ValueUnion& require(const FunctionArguments& arguments, std::string_view label, const std::string& missing)
 {
     const auto* value = find(arguments, label);
     if (!value)
@@ -85,6 +86,24 @@ ValueUnion text(std::string value, Interpreter& interpreter)
     EString::checkResultSize(Graphemes::count(value), value.size());
     interpreter.budget().spendOnBytes(value.size());
     return EString(std::move(value));
+}
+
+// The arguments of a callback, moved into place: an initializer list would
+// copy every value once more.
+std::vector<Interpreter::Argument> labelled(std::string_view label, ValueUnion value)
+{
+    std::vector<Interpreter::Argument> arguments;
+    arguments.reserve(2);
+    arguments.push_back({std::string(label), std::move(value)});
+    return arguments;
+}
+
+std::vector<Interpreter::Argument> labelled(std::string_view first, ValueUnion firstValue, std::string_view second,
+                                            ValueUnion secondValue)
+{
+    auto arguments = labelled(first, std::move(firstValue));
+    arguments.push_back({std::string(second), std::move(secondValue)});
+    return arguments;
 }
 
 ValueUnion callWith(Interpreter& interpreter, const Callable& function, std::vector<Interpreter::Argument> arguments)
@@ -150,7 +169,7 @@ ValueUnion listMap(const FunctionArguments& arguments, Interpreter& interpreter)
     std::vector<ValueUnion> results;
     results.reserve(over.size());
     for (const auto& element : over.value())
-        results.push_back(callWith(interpreter, function, {{"_", element}}));
+        results.push_back(callWith(interpreter, function, labelled("_", element)));
     interpreter.budget().spendOnList(results);
     return List(std::move(results));
 }
@@ -161,7 +180,7 @@ ValueUnion listFlatmap(const FunctionArguments& arguments, Interpreter& interpre
     const auto& function = requireKind<Callable>(require(arguments, "using", flatmapNeedsUsing), flatmapUsingNotFunction);
     std::vector<ValueUnion> results;
     for (const auto& element : over.value()) {
-        const ValueUnion result = callWith(interpreter, function, {{"_", element}});
+        const ValueUnion result = callWith(interpreter, function, labelled("_", element));
         const auto* list = result.as<List>();
         if (!list)
             throw InterpretError(flatmapResultNotList);
@@ -178,7 +197,7 @@ ValueUnion listReduce(const FunctionArguments& arguments, Interpreter& interpret
     ValueUnion accumulator = require(arguments, "from", listReduceNeedsFrom);
     const auto& function = requireKind<Callable>(require(arguments, "using", listMapNeedsUsing), listMapUsingNotFunction);
     for (const auto& element : over.value())
-        accumulator = callWith(interpreter, function, {{"accumulator", std::move(accumulator)}, {"item", element}});
+        accumulator = callWith(interpreter, function, labelled("accumulator", std::move(accumulator), "item", element));
     return accumulator;
 }
 
@@ -194,7 +213,7 @@ ValueUnion mapValues(const FunctionArguments& arguments, Interpreter& interprete
     std::vector<ValueUnion> results;
     results.reserve(over.size());
     for (const auto& [key, value] : over.value())
-        results.push_back(callWith(interpreter, function, {{"key", key}, {"value", value}}));
+        results.push_back(callWith(interpreter, function, labelled("key", key, "value", value)));
 
     if (!returning || returning->value == "table") {
         Table::Storage entries;

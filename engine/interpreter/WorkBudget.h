@@ -9,6 +9,7 @@
 
 namespace engine {
 
+class Number;
 class ValueUnion;
 
 // The work one run of the interpreter may do, shared by every interpreter of
@@ -89,9 +90,11 @@ public:
     void spendOnBytes(std::size_t bytes) { spend(1 + bytes / bytesPerStep); }
 
     // The bytes a copy of the value allocates: the text of a string or an
-    // error value, the unit names of a number. Lists, tables and callables
-    // share their storage, so copying them allocates nothing.
+    // error value. Numbers (their units), lists, tables and callables share
+    // their storage, so copying them allocates nothing.
     static std::size_t heapBytes(const ValueUnion& value);
+    // The bytes of a number's units: what an operation on it may build anew.
+    static std::size_t unitBytes(const Number& number);
     // The bytes a value occupies in a list or a table.
     static std::size_t storedBytes(const ValueUnion& value);
 

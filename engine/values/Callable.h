@@ -3,7 +3,6 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <unordered_map>
 #include <variant>
 #include <vector>
 
@@ -11,15 +10,13 @@
 
 namespace engine {
 
+class FunctionArguments;
 class Interpreter;
 class ValueUnion;
 struct UserFunction;
 struct ArgumentMapping;
 class ReturnMapping;
 struct Expression;
-
-// A built-in's arguments, keyed by label.
-using FunctionArguments = std::unordered_map<std::string, ValueUnion>;
 
 // A built-in function of the language.
 struct ExternalFunction {

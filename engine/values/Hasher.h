@@ -49,6 +49,18 @@ public:
         }
     }
 
+    // Room for exactly `size` bytes written straight into the buffer, or null
+    // when the buffer lacks it (then feed the pieces one by one). Lets a type
+    // that feeds many small fields check for room once.
+    unsigned char* claim(std::size_t size)
+    {
+        if (size > capacity_ - used_)
+            return nullptr;
+        unsigned char* room = buffer_ + used_;
+        used_ += size;
+        return room;
+    }
+
     std::uint64_t finalize() const;
 
     // Hash of one entry on its own; sum these to combine map entries in an
@@ -61,8 +73,9 @@ public:
         return hasher.finalize();
     }
 
-private:
     static constexpr std::uint8_t stringTerminator = 0xFF; // never a byte of UTF-8
+
+private:
     // What fits here is hashed in one go. Small, so that the hashers of
     // nested table entries stay light on the stack, and enough for any
     // single entry.

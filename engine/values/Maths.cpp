@@ -90,9 +90,10 @@ Units removeZeroExponents(Units units)
 
 Units mergeUnits(const Units& left, const Units& right, int sign)
 {
-    Units result;
-    result.reserve(left.size() + right.size());
-    result = left;
+    // Shares the left's entries when the right adds none.
+    Units result = left;
+    if (!right.empty())
+        result.reserve(left.size() + right.size());
     for (const auto& [name, exponent] : right)
         result.set(name, narrow(Wide(result.exponent(name)) + Wide(sign) * exponent));
     return result;

@@ -10,9 +10,23 @@ Units::Units(std::initializer_list<Entry> entries)
         set(name, exponent);
 }
 
+std::vector<Units::Entry>& Units::own(std::size_t capacity)
+{
+    if (!entries_) {
+        entries_ = std::make_shared<std::vector<Entry>>();
+    } else if (entries_.use_count() > 1) {
+        auto copy = std::make_shared<std::vector<Entry>>();
+        copy->reserve(std::max(capacity, entries_->size()));
+        copy->assign(entries_->begin(), entries_->end());
+        entries_ = std::move(copy);
+    }
+    entries_->reserve(capacity);
+    return *entries_;
+}
+
 std::int64_t Units::exponent(std::string_view name) const
 {
-    for (const auto& [unit, exponent] : entries_)
+    for (const auto& [unit, exponent] : entries())
         if (unit == name)
             return exponent;
     return 0;
@@ -20,21 +34,24 @@ std::int64_t Units::exponent(std::string_view name) const
 
 void Units::set(std::string_view name, std::int64_t exponent)
 {
-    for (auto& entry : entries_) {
+    auto& entries = own(size() + 1);
+    for (auto& entry : entries) {
         if (entry.first == name) {
             entry.second = exponent;
             return;
         }
     }
-    entries_.emplace_back(std::string(name), exponent);
+    entries.emplace_back(std::string(name), exponent);
 }
 
 bool Units::operator==(const Units& other) const
 {
-    if (entries_.size() != other.entries_.size())
+    if (size() != other.size())
         return false;
-    return std::all_of(entries_.begin(), entries_.end(), [&](const Entry& entry) {
-        return std::any_of(other.entries_.begin(), other.entries_.end(),
+    if (entries_ == other.entries_)
+        return true;
+    return std::all_of(begin(), end(), [&](const Entry& entry) {
+        return std::any_of(other.begin(), other.end(),
                            [&](const Entry& candidate) { return candidate == entry; });
     });
 }
@@ -42,13 +59,13 @@ bool Units::operator==(const Units& other) const
 void Units::hashEntries(Hasher& hasher) const
 {
     std::uint64_t sum = 0;
-    for (const auto& unit : entries_) {
+    for (const auto& unit : entries()) {
         sum += Hasher::single([&](Hasher& entry) {
             entry.combine(std::string_view(unit.first));
             entry.combineSigned(unit.second);
         });
     }
-    hasher.combine(static_cast<std::uint64_t>(entries_.size()));
+    hasher.combine(static_cast<std::uint64_t>(size()));
     hasher.combine(sum);
 }
 

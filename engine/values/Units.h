@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -14,6 +15,10 @@ namespace engine {
 // The units of a number: unit name to exponent. Entries keep the order in
 // which their names first appeared, so "kgm" never turns into "mkg" between
 // keystrokes; equality and hashing ignore that order, as for any map.
+//
+// Numbers are copied at every name lookup and argument, and most copies are
+// never changed, so copies share their entries and the first change makes
+// its own; no units at all take no memory.
 class Units {
 public:
     using Entry = std::pair<std::string, std::int64_t>;
@@ -27,12 +32,12 @@ public:
     // Replaces the exponent in place, or appends a new entry at the end.
     void set(std::string_view name, std::int64_t exponent);
     // Room for this many units without reallocating.
-    void reserve(std::size_t count) { entries_.reserve(count); }
+    void reserve(std::size_t count) { own(count); }
 
-    bool empty() const { return entries_.empty(); }
-    std::size_t size() const { return entries_.size(); }
-    const_iterator begin() const { return entries_.begin(); }
-    const_iterator end() const { return entries_.end(); }
+    bool empty() const { return size() == 0; }
+    std::size_t size() const { return entries_ ? entries_->size() : 0; }
+    const_iterator begin() const { return entries().begin(); }
+    const_iterator end() const { return entries().end(); }
 
     // The same names with the same exponents, in any order.
     bool operator==(const Units& other) const;
@@ -40,7 +45,7 @@ public:
     // and exponent (0 for none, as for a plain number).
     void hash(Hasher& hasher) const
     {
-        if (entries_.empty()) {
+        if (empty()) {
             hasher.combine(std::uint64_t{0});
             hasher.combine(std::uint64_t{0});
             return;
@@ -50,8 +55,13 @@ public:
 
 private:
     void hashEntries(Hasher& hasher) const;
+    const std::vector<Entry>& entries() const { return entries_ ? *entries_ : none; }
+    // Entries of this object's own, with room for `capacity`, ready to change.
+    std::vector<Entry>& own(std::size_t capacity);
 
-    std::vector<Entry> entries_;
+    // Null when there are none.
+    std::shared_ptr<std::vector<Entry>> entries_;
+    static inline const std::vector<Entry> none;
 };
 
 } // namespace engine

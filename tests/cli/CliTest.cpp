@@ -94,6 +94,11 @@ INSTANTIATE_TEST_SUITE_P(
                 ""},
         CliCase{"peopleColumnByCharacters", {}, "\"\u00E9\u00E9\"\n\"ab\"\n", 0,
                 "\"\u00E9\u00E9\"  # \"\u00E9\u00E9\"\n\"ab\"  # \"ab\"\n", ""},
+        // A tab runs to the next multiple of 8; a wide character takes two columns.
+        CliCase{"peopleColumnByTerminalWidth", {}, "a\t= 1\n\"\u65E5\u672C\" + \"x\"\nb = 22\n", 0,
+                "a\t= 1" + spaces(3) + "# 1\n\"\u65E5\u672C\" + \"x\"" + spaces(2) + "# \"\u65E5\u672Cx\"\nb = 22"
+                    + spaces(8) + "# 22\n",
+                ""},
         CliCase{"jsonEscapes", {"--json"}, "\"back\\slash\"\n\"tab\there\"\n", 0,
                 R"({"results": ["\"back\\slash\"", "\"tab\there\"", ""], "error": ""})" "\n", ""},
         CliCase{"jsonError", {"--json", "-"},

@@ -145,6 +145,16 @@ std::string literalOf(const std::string& source)
     return string ? string->value : "neither number nor string";
 }
 
+// Lexing into a list replaces what it held, and leaves nothing after an error.
+TEST(Lexer, IntoAListReplacesItsTokens)
+{
+    std::vector<Token> tokens = Lexer::lex("old tokens here\n\"and more\"");
+    Lexer::lex("x = 2 kg", tokens);
+    EXPECT_EQ(tokens, Lexer::lex("x = 2 kg"));
+    EXPECT_THROW(Lexer::lex("y = \"open", tokens), MultiError<LexError>);
+    EXPECT_TRUE(tokens.empty());
+}
+
 TEST(Lexer, LiteralsAreReducedNumbersAndVerbatimStrings)
 {
     expectEach(literalOf, {

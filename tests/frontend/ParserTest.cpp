@@ -272,5 +272,34 @@ TEST(Parser, HandBuiltTokenArrays)
     EXPECT_EQ(Parser::parse({one, eof, close, eof}).size(), 1u);
 }
 
+// The observer hears each statement once, in order, as it is finished, with
+// the tokens read so far: through the newline that ends it, never beyond.
+TEST(Parser, ObserverHearsEachStatementAsItEnds)
+{
+    const auto tokens = Lexer::lex("a = 1\n\nf(x: 2) + 3\nfunction g = (y) { y }\nb");
+    std::vector<Statement> heard;
+    std::vector<std::size_t> read;
+    const auto statements = Parser::parse(tokens, [&](const Statement& statement, std::size_t tokensRead) {
+        heard.push_back(statement);
+        read.push_back(tokensRead);
+    });
+    EXPECT_EQ(heard, statements);
+    ASSERT_EQ(read.size(), 4u);
+    for (std::size_t index = 0; index < read.size(); ++index) {
+        SCOPED_TRACE(index);
+        // The last token read ends the statement: a newline, or the end.
+        const auto& last = tokens.at(read[index] - 1);
+        EXPECT_TRUE(last.type == TokenType::newline || index + 1 == read.size()) << last.description();
+        EXPECT_EQ(tokens.at(read[index]).sourceLine, statements[index].token().sourceLine + (index + 1 < read.size()));
+    }
+    EXPECT_EQ(tokens.at(read.back()).type, TokenType::eof);
+
+    // A document with an error is never heard past it.
+    std::size_t calls = 0;
+    EXPECT_THROW(Parser::parse(Lexer::lex("a\n)\nb"), [&](const Statement&, std::size_t) { ++calls; }),
+                 MultiError<ParseError>);
+    EXPECT_EQ(calls, 1u);
+}
+
 } // namespace
 } // namespace engine::test

@@ -282,3 +282,30 @@ TEST(Number, RandomFractionsAgreeWithExactReference)
 
 } // namespace
 } // namespace engine
+
+namespace engine {
+namespace {
+
+// Copies share their units until one changes, and a change never shows in
+// another copy.
+TEST(Units, CopiesChangeAlone)
+{
+    Units original{{"kg", 1}};
+    Units copy = original;
+    copy.set("m", 2);
+    copy.set("kg", 3);
+    EXPECT_EQ(original.size(), 1U);
+    EXPECT_EQ(original.exponent("kg"), 1);
+    EXPECT_EQ(original.exponent("m"), 0);
+    EXPECT_EQ(copy.exponent("kg"), 3);
+    EXPECT_EQ(copy.exponent("m"), 2);
+
+    Units untouched = original;
+    original.set("kg", -1);
+    EXPECT_EQ(untouched.exponent("kg"), 1);
+    EXPECT_EQ(Units(), Units{});
+    EXPECT_FALSE(untouched == original);
+}
+
+} // namespace
+} // namespace engine
