@@ -263,16 +263,22 @@ void ContentView::setUpRuler(TextView* textView)
 
 void ContentView::resultsChanged()
 {
-    // Measured once per evaluation, never while painting.
+    // Measured once per evaluation, never while painting, and only the
+    // results that differ from the last ones measured on their line.
     const QFontMetricsF metrics(Appearance::monospacedFont());
+    const QStringList& results = bridge_.renderedOutputList();
     std::vector<double> widths;
-    widths.reserve(static_cast<std::size_t>(bridge_.renderedOutputList().size()));
-    for (const QString& result : bridge_.renderedOutputList()) {
-        widths.push_back(metrics.horizontalAdvance(result));
+    widths.reserve(static_cast<std::size_t>(results.size()));
+    for (qsizetype line = 0; line < results.size(); ++line) {
+        const bool known = line < measuredResults_.size() && measuredResults_[line] == results[line];
+        widths.push_back(known ? resultWidths_[static_cast<std::size_t>(line)]
+                               : metrics.horizontalAdvance(results[line]));
     }
+    measuredResults_ = results;
+    resultWidths_ = std::move(widths);
     // Whole pixels: widgets are laid out on them, and the editor's padding
     // and the results column must agree exactly.
-    const qreal widest = std::ceil(Layout::widestResult(widths));
+    const qreal widest = std::ceil(Layout::widestResult(resultWidths_));
     if (widest != rightPadding_) {
         rightPadding_ = widest;
         resultsGutter_->setRightPadding(widest);

@@ -1,9 +1,12 @@
 #pragma once
 
+#include <vector>
+
 #include <QHash>
 #include <QList>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 
 #include "BridgeAdapter.h"
@@ -87,6 +90,11 @@ private:
     QString source_;
     qreal gutterWidth_;
     qreal rightPadding_ = 0;
+    // The results last measured and their widths, by line: a keystroke
+    // changes a few results, and shaping ten thousand texts anew would cost
+    // more than evaluating them.
+    QStringList measuredResults_;
+    std::vector<double> resultWidths_;
     // How long the last evaluation took, in milliseconds.
     qint64 lastEvaluationDuration_ = 0;
 
