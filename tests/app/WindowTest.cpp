@@ -129,6 +129,17 @@ private slots:
         };
         QTRY_COMPARE(drawn(view->resultsGutter()->rows()), (QStringList{at(0, "3"), at(1, " "), at(2, "1000000")}));
         QCOMPARE(view->editor()->width(), width - int(Layout::editorTrailingPadding(widest)));
+        // Shortening the widest result narrows the column again.
+        QTest::keyClick(view->textView(), Qt::Key_Backspace);
+        QTest::keyClick(view->textView(), Qt::Key_Backspace);
+        QTRY_VERIFY(idle(view));
+        QTRY_COMPARE(results(view).value(2), QStringLiteral("10000"));
+        const qreal narrower =
+            std::ceil(QFontMetricsF(view->resultsGutter()->font()).horizontalAdvance(QStringLiteral("10000")));
+        QTRY_COMPARE(view->editor()->width(), width - int(Layout::editorTrailingPadding(narrower)));
+        type(view, QStringLiteral("00"));
+        QTRY_VERIFY(idle(view));
+        QTRY_COMPARE(view->editor()->width(), width - int(Layout::editorTrailingPadding(widest)));
         // The ruler's own results land on the gutter's.
         QTRY_COMPARE(drawn(view->ruler()->drawnResults()), (QStringList{at(0, "3"), at(1, ""), at(2, "1000000")}));
         QCOMPARE(view->resultsGutter()->textColor(), QColor(Qt::blue));
