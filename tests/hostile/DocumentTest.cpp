@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "hostile/HostileDocuments.h"
+#include "values/List.h"
 
 namespace hostile {
 namespace {
@@ -22,6 +23,19 @@ TEST_P(HostileDocument, EndsInItsResultOrItsErrors)
 
 INSTANTIATE_TEST_SUITE_P(Rows, HostileDocument, testing::ValuesIn(documents()),
                          [](const auto& info) { return info.param.name; });
+
+// Values nest as deep as List::maxNestingDepth and no deeper: n wraps of a
+// number make a list n deep.
+TEST(HostileDocumentDepth, ListsNestToTheirLimit)
+{
+    const auto wrapped = [](std::size_t times) {
+        return "function wrap = (accumulator, item) { [accumulator] }\nlist_reduce(over: [1] * " +
+               std::to_string(times) + ", from: 0, using: wrap)";
+    };
+    tarvine::Bridge bridge;
+    EXPECT_EQ(outcomeOf(bridge, wrapped(engine::List::maxNestingDepth)), "list with 1 entries");
+    EXPECT_EQ(outcomeOf(bridge, wrapped(engine::List::maxNestingDepth + 1)), "ERR Value nested too deeply");
+}
 
 // The generators themselves: a document named for its size has that size.
 TEST(HostileDocumentSizes, AreAsLargeAsTheirNamesSay)
