@@ -1,6 +1,8 @@
 // tarvine-cli: evaluates a Tarvine document exactly as the app does, through
 // the same Bridge, for scripts, tests and terminal users.
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -48,6 +50,18 @@ std::string versionText()
     return "tarvine-cli " + std::string(number) + " (" + version + ")";
 }
 
+// "at line L, column C" of the byte at `offset`, counted from 1 as in the
+// error positions; the text before it must be well-formed.
+std::string placeOf(std::string_view source, std::size_t offset)
+{
+    const auto before = source.substr(0, offset);
+    const auto lastLineFeed = before.rfind('\n');
+    const auto lineStart = lastLineFeed == std::string_view::npos ? 0 : lastLineFeed + 1;
+    const auto line = std::count(before.begin(), before.end(), '\n') + 1;
+    const auto column = engine::Graphemes::count(before.substr(lineStart)) + 1;
+    return "at line " + std::to_string(line) + ", column " + std::to_string(column);
+}
+
 bool readInput(const std::optional<std::string>& file, std::string& text, std::string& error)
 {
     std::ostringstream contents;
@@ -73,18 +87,54 @@ bool readInput(const std::optional<std::string>& file, std::string& text, std::s
     return true;
 }
 
+// Where each line of a text begins, so that each error finds its line at once
+// rather than by reading the text from its start.
+class LineStarts {
+public:
+    explicit LineStarts(std::string_view source) : source_(source)
+    {
+        for (auto lineFeed = source.find('\n'); lineFeed != std::string_view::npos;
+             lineFeed = source.find('\n', lineFeed + 1))
+            starts_.push_back(lineFeed + 1);
+    }
+
+    // The message with its source line and an arrow under the column, as the
+    // engine shows it; the message alone for a line too long to echo.
+    std::string show(const std::string& message, std::int64_t line, std::int64_t column) const
+    {
+        if (line < 0 || static_cast<std::size_t>(line) >= starts_.size())
+            return message;
+        const auto index = static_cast<std::size_t>(line);
+        const auto start = starts_[index];
+        const auto end = index + 1 < starts_.size() ? starts_[index + 1] - 1 : source_.size();
+        if (end - start > maxEchoedLineBytes)
+            return message;
+        // From the line on, the line is the first: the rendering is the same.
+        return engine::LexError(message, 0, column).displayMessage(source_.substr(start));
+    }
+
+private:
+    // A line of a megabyte can hold a thousand errors: echoing it for each
+    // would flood the terminal, and its position says where they are.
+    static constexpr std::size_t maxEchoedLineBytes = 1000;
+
+    std::string_view source_;
+    std::vector<std::size_t> starts_{0};
+};
+
 // Lexing and parsing errors with their source line and an arrow; the
 // interpreter's as their messages. Returns documentHasErrors.
 int reportErrors(std::string_view source, const std::string& name, const std::string& errorOutput)
 {
     engine::Lexer::debugStep = false;
+    const LineStarts lines(source);
     std::vector<engine::Token> tokens;
     try {
         tokens = engine::Lexer::lex(source);
     } catch (const engine::MultiError<engine::LexError>& error) {
         for (const auto& each : error.errors)
-            std::cerr << name << ':' << each.line + 1 << ':' << each.column << ": " << each.displayMessage(source)
-                      << '\n';
+            std::cerr << name << ':' << each.line + 1 << ':' << each.column << ": "
+                      << lines.show(each.message, each.line, each.column) << '\n';
         return documentHasErrors;
     }
     try {
@@ -94,9 +144,11 @@ int reportErrors(std::string_view source, const std::string& name, const std::st
             std::cerr << name;
             if (each.tokenPosition >= 0 && static_cast<std::size_t>(each.tokenPosition) < tokens.size()) {
                 const auto& token = tokens[static_cast<std::size_t>(each.tokenPosition)];
-                std::cerr << ':' << token.sourceLine + 1 << ':' << token.sourceColumn;
+                std::cerr << ':' << token.sourceLine + 1 << ':' << token.sourceColumn << ": "
+                          << lines.show(each.message, token.sourceLine, token.sourceColumn) << '\n';
+            } else {
+                std::cerr << ": " << each.message << '\n';
             }
-            std::cerr << ": " << each.displayMessage(source, tokens) << '\n';
         }
         return documentHasErrors;
     }
@@ -139,10 +191,10 @@ int main(int argc, char** argv)
     std::string error;
     if (!readInput(commandLine.file, source, error))
         return fail(error);
-    if (!engine::Graphemes::isValidUtf8(source))
-        return fail("the input is not valid UTF-8");
     if (source.rfind(byteOrderMark, 0) == 0)
         source.erase(0, byteOrderMark.size());
+    if (const auto valid = engine::Graphemes::validUtf8Length(source); valid < source.size())
+        return fail("the input is not valid UTF-8 " + placeOf(source, valid));
     const std::string name = commandLine.file.value_or("<stdin>");
 
     engine::Lexer::debugStep = commandLine.traceLexer;

@@ -158,6 +158,11 @@ public:
             } catch (...) {
                 errors.emplace_back(unknownError, currentLine, currentColumn);
             }
+            // Each step records at most one error, so this stops at the first past the limit.
+            if (errors.size() > maxErrors) {
+                errors.back().message = tooManyErrors;
+                break;
+            }
         }
         addToken(TokenType::eof);
         if (tracing)

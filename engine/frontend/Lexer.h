@@ -11,7 +11,8 @@ namespace engine {
 class Lexer {
 public:
     // The tokens of the whole text, ending with one eof token. Throws
-    // MultiError<LexError> with every error found; never returns a partial list.
+    // MultiError<LexError> with every error found, up to maxErrors and the
+    // one that stops it (MultiError.h); never returns a partial list.
     static std::vector<Token> lex(std::string_view source);
     // The same into `tokens`, replacing what they held but keeping their
     // memory: a caller that lexes every keystroke spares itself fresh pages.

@@ -113,6 +113,11 @@ void Parser::run()
             if (!isAtEnd())
                 advance();
         }
+        // Each attempt records at most one error, so this stops at the first past the limit.
+        if (errors_.size() > maxErrors) {
+            errors_.back().message = tooManyErrors;
+            return;
+        }
     }
 }
 

@@ -32,7 +32,8 @@ public:
     static constexpr std::size_t typicalArguments = 4;
 
     // The statements of the document. Throws MultiError<ParseError> with every
-    // error found, in order; never returns a partial list. The tokens should end
+    // error found, in order, up to maxErrors and the one that stops it
+    // (MultiError.h); never returns a partial list. The tokens should end
     // with an eof token; when they do not, their end is taken as one.
     static std::vector<Statement> parse(const std::vector<Token>& tokens);
     // Called with each statement as soon as it is parsed, and the index just

@@ -94,19 +94,22 @@ std::size_t count(std::string_view text)
     return characters;
 }
 
-bool isValidUtf8(std::string_view text)
+bool isValidUtf8(std::string_view text) { return validUtf8Length(text) == text.size(); }
+
+std::size_t validUtf8Length(std::string_view text)
 {
-    for (std::size_t offset = 0; offset < text.size();) {
+    std::size_t offset = 0;
+    while (offset < text.size()) {
         if (isAscii(static_cast<unsigned char>(text[offset]))) {
             ++offset;
             continue;
         }
         const auto length = decode(text, offset).length;
         if (length == 0)
-            return false;
+            break;
         offset += length;
     }
-    return true;
+    return offset;
 }
 
 } // namespace engine::Graphemes

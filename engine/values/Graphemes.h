@@ -17,6 +17,9 @@ std::vector<std::string_view> split(std::string_view text);
 std::size_t count(std::string_view text);
 // Whether `text` is well-formed UTF-8.
 bool isValidUtf8(std::string_view text);
+// The bytes before the first that does not begin a well-formed sequence:
+// text.size() for well-formed UTF-8.
+std::size_t validUtf8Length(std::string_view text);
 
 // The byte offset just past the character that begins at byte `offset`, for
 // walking a text one character at a time. `offset` must lie below

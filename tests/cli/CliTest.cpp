@@ -116,7 +116,7 @@ INSTANTIATE_TEST_SUITE_P(
         CliCase{"unknownOption", {"--fast"}, "", 2, "", "tarvine-cli: unknown option '--fast' (try --help)\n"},
         CliCase{"missingFile", {"/nonexistent/doc.calc"}, "", 2, "",
                 "tarvine-cli: cannot read '/nonexistent/doc.calc'\n"},
-        CliCase{"invalidUtf8", {}, "1 + \xC3\x28", 2, "", "tarvine-cli: the input is not valid UTF-8\n"},
+        CliCase{"invalidUtf8", {}, "1 + \xC3\x28", 2, "", "tarvine-cli: the input is not valid UTF-8 at line 1, column 5\n"},
         CliCase{"twoModes", {"--json", "--ast"}, "", 2, "", "tarvine-cli: --json and --ast cannot be combined\n"},
         CliCase{"twoFiles", {"a.calc", "b.calc"}, "", 2, "",
                 "tarvine-cli: more than one input file: 'a.calc' and 'b.calc'\n"}),
