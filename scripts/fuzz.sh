@@ -26,7 +26,7 @@ done
 run() {
   local target=$1
   mkdir -p "$work/$target"
-  nice -n 10 "build-fuzz/fuzz/$target" -max_total_time="$seconds" -timeout=2 -rss_limit_mb=2048 \
+  "build-fuzz/fuzz/$target" -max_total_time="$seconds" -timeout=2 -rss_limit_mb=2048 \
     -dict=fuzz/tarvine.dict -artifact_prefix="$findings/$target-" -print_final_stats=1 \
     "$work/$target" fuzz/corpus >"$work/$target.log" 2>&1
 }
@@ -38,7 +38,7 @@ for target in "${targets[@]}"; do
     wait -n || true
     running=$((running - 1))
   fi
-  (run "$target"; echo $? >"$work/$target.status") &
+  (if run "$target"; then echo 0; else echo $?; fi >"$work/$target.status") &
   running=$((running + 1))
 done
 wait
@@ -55,7 +55,7 @@ for target in "${targets[@]}"; do
     failed=1
     echo "$target FAILED:"
     grep -E '^(==[0-9]+==ERROR|SUMMARY|broken:|.*runtime error)' "$log" | head -5 || true
-    grep -E 'Test unit written to' "$log" | sed 's/.*Test unit written to /  input: /' || true
+    grep -E 'Test unit written to' "$log" | sed "s|.*Test unit written to |  input (rerun: build-fuzz/fuzz/$target INPUT): |" || true
     echo "  log: $findings/$target.log"
     cp "$log" "$findings/$target.log"
   fi
