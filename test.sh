@@ -14,3 +14,6 @@ ctest --preset default -j "$jobs"
 cmake --preset asan -DTARVINE_WERROR=ON -DTARVINE_BUILD_APP=ON >/dev/null
 cmake --build --preset asan -j "$jobs"
 ctest --preset asan -j "$jobs"
+
+# Every libFuzzer target for a minute from the checked-in seeds.
+scripts/fuzz.sh 60

@@ -4,8 +4,9 @@
 # as good as the reading that checked it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+shopt -s nullglob
 cli=${CLI:-build/cli/tarvine-cli}
-for document in tests/documents/*.calc; do
+for document in tests/documents/*.calc tests/documents/regressions/*.calc; do
   "$cli" --json "$document" > "${document%.calc}.json" || true
 done
 mkdir -p tests/documents/examples
