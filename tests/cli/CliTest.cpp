@@ -1,66 +1,15 @@
-#include <gtest/gtest.h>
-
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
-extern char** environ;
+#include <gtest/gtest.h>
+
+#include "cli/CliRun.h"
 
 // tarvine-cli as a user runs it. Results and error texts of the language are
 // pinned by the golden documents; these pin the command line's own behaviour.
 namespace {
 
-struct Run {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string writeFile(const std::string& name, const std::string& contents)
-{
-    // The process id keeps concurrent runs of this suite (plain and sanitized) apart.
-    const auto path = testing::TempDir() + "cli-" + std::to_string(getpid()) + "-" + name;
-    std::ofstream(path, std::ios::binary) << contents;
-    return path;
-}
-
-std::string readFile(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), {}};
-}
-
-// Runs tarvine-cli with `arguments`, `input` on standard input.
-Run runCli(const std::vector<std::string>& arguments, const std::string& input = "")
-{
-    const auto in = writeFile("in", input), out = writeFile("out", ""), err = writeFile("err", "");
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, in.c_str(), O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_TRUNC, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_TRUNC, 0);
-    std::vector<char*> argv{const_cast<char*>(TARVINE_CLI_PATH)};
-    for (const auto& argument : arguments)
-        argv.push_back(const_cast<char*>(argument.c_str()));
-    argv.push_back(nullptr);
-
-    Run run;
-    pid_t pid = 0;
-    int status = 0;
-    if (posix_spawn(&pid, TARVINE_CLI_PATH, &actions, nullptr, argv.data(), environ) == 0
-        && waitpid(pid, &status, 0) == pid && WIFEXITED(status))
-        run.status = WEXITSTATUS(status);
-    posix_spawn_file_actions_destroy(&actions);
-    run.out = readFile(out);
-    run.err = readFile(err);
-    return run;
-}
+using namespace clirun;
 
 struct CliCase {
     const char* name;

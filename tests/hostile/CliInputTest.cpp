@@ -7,11 +7,13 @@
 
 #include <gtest/gtest.h>
 
-#include "hostile/CliRun.h"
+#include "cli/CliRun.h"
 #include "hostile/HostileDocuments.h"
 
 namespace hostile {
 namespace {
+
+using namespace clirun;
 
 using namespace std::string_literals;
 

@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "hostile/CliRun.h"
+#include "cli/CliRun.h"
 #include "hostile/HostileDocuments.h"
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -15,6 +15,8 @@
 
 namespace hostile {
 namespace {
+
+using namespace clirun;
 
 class HostileMemory : public testing::TestWithParam<Document> {};
 

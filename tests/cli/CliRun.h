@@ -17,7 +17,7 @@
 
 #include <gtest/gtest.h>
 
-namespace hostile {
+namespace clirun {
 
 struct CliRun {
     int status = -1;
@@ -33,8 +33,9 @@ struct CliRun {
 
 inline std::string writeFile(const std::string& name, const std::string& contents)
 {
-    // The process id keeps concurrent runs (each test its own process) apart.
-    const auto path = testing::TempDir() + "hostile-" + std::to_string(getpid()) + "-" + name;
+    // The process id keeps concurrent runs (plain and sanitized, each test
+    // its own process) apart.
+    const auto path = testing::TempDir() + "tarvine-cli-" + std::to_string(getpid()) + "-" + name;
     std::ofstream(path, std::ios::binary) << contents;
     return path;
 }
@@ -63,7 +64,7 @@ enum class Output { keep, discard };
 // program) the parent's peak, for a forked one only the parent's resident
 // memory at the fork. So this forks, after handing freed memory back to the
 // system, and reports that starting point beside the peak.
-inline CliRun runCli(const std::vector<std::string>& arguments, std::string input, Output output = Output::keep)
+inline CliRun runCli(const std::vector<std::string>& arguments, std::string input = "", Output output = Output::keep)
 {
     const auto in = writeFile("in", input), err = writeFile("err", "");
     std::string().swap(input); // not to be counted in the child's memory
@@ -105,4 +106,4 @@ inline CliRun runCli(const std::vector<std::string>& arguments, std::string inpu
     return run;
 }
 
-} // namespace hostile
+} // namespace clirun
