@@ -113,17 +113,4 @@ TEST(DocumentGenerator, TypingAtTheTypingPositionChangesAStringAndKeepsTheDocume
         EXPECT_FALSE(DocumentGenerator::typingPosition(lines).has_value()) << lines << " lines";
 }
 
-TEST(DocumentGenerator, KnowsKindsAndDialectsByTheirCommandLineNames)
-{
-    EXPECT_EQ(DocumentGenerator::kindNamed("typical"), Kind::typical);
-    EXPECT_EQ(DocumentGenerator::kindNamed("peer"), Kind::peer);
-    EXPECT_EQ(DocumentGenerator::dialectNamed("tarvine"), Dialect::tarvine);
-    EXPECT_EQ(DocumentGenerator::dialectNamed("mathjs"), Dialect::mathjs);
-    EXPECT_EQ(DocumentGenerator::dialectNamed("qalc"), Dialect::qalc);
-    for (const char* unknown : {"", "Typical", "peers", "qalc ", "tarvine"})
-        EXPECT_FALSE(DocumentGenerator::kindNamed(unknown).has_value()) << unknown;
-    for (const char* unknown : {"", "MathJS", "qalculate", "typical"})
-        EXPECT_FALSE(DocumentGenerator::dialectNamed(unknown).has_value()) << unknown;
-}
-
 } // namespace
