@@ -81,11 +81,7 @@ Units removeZeroExponents(Units units)
     // answer.
     if (std::none_of(units.begin(), units.end(), [](const auto& unit) { return unit.second == 0; }))
         return units;
-    Units result;
-    for (const auto& [name, exponent] : units)
-        if (exponent != 0)
-            result.set(name, exponent);
-    return result;
+    return units.withoutZeroExponents();
 }
 
 Units mergeUnits(const Units& left, const Units& right, int sign)

@@ -20,8 +20,22 @@ std::vector<Units::Entry>& Units::own(std::size_t capacity)
         copy->assign(entries_->begin(), entries_->end());
         entries_ = std::move(copy);
     }
-    entries_->reserve(capacity);
+    // Grown by doubling, so that setting units one by one stays linear.
+    if (capacity > entries_->capacity())
+        entries_->reserve(std::max(capacity, 2 * entries_->capacity()));
     return *entries_;
+}
+
+Units Units::withoutZeroExponents() const
+{
+    // The names are distinct already, so each entry is copied without a
+    // search: a number with thousands of units stays linear here.
+    Units result;
+    auto& entries = result.own(size());
+    for (const auto& entry : *this)
+        if (entry.second != 0)
+            entries.push_back(entry);
+    return result;
 }
 
 std::int64_t Units::exponent(std::string_view name) const

@@ -31,6 +31,8 @@ public:
     std::int64_t exponent(std::string_view name) const;
     // Replaces the exponent in place, or appends a new entry at the end.
     void set(std::string_view name, std::int64_t exponent);
+    // The same units without those whose exponent is 0, in the same order.
+    Units withoutZeroExponents() const;
     // Room for this many units without reallocating.
     void reserve(std::size_t count) { own(count); }
 

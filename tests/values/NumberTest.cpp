@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <iterator>
 #include <limits>
 #include <optional>
 #include <random>
@@ -305,6 +306,17 @@ TEST(Units, CopiesChangeAlone)
     EXPECT_EQ(untouched.exponent("kg"), 1);
     EXPECT_EQ(Units(), Units{});
     EXPECT_FALSE(untouched == original);
+
+    // Dropping zero exponents keeps the others in their order, and leaves
+    // the original as it was.
+    Units mixed{{"kg", 1}, {"m", 0}, {"s", -2}, {"A", 0}};
+    const Units kept = mixed.withoutZeroExponents();
+    ASSERT_EQ(kept.size(), 2U);
+    EXPECT_EQ(kept.begin()->first, "kg");
+    EXPECT_EQ(std::next(kept.begin())->first, "s");
+    EXPECT_EQ(kept.exponent("s"), -2);
+    EXPECT_EQ(mixed.size(), 4U);
+    EXPECT_TRUE((Units{{"m", 0}}.withoutZeroExponents().empty()));
 }
 
 } // namespace
