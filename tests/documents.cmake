@@ -4,31 +4,23 @@
 # <name>.json). scripts/update-goldens.sh rewrites them; review the diff before
 # committing.
 if(TARGET tarvine-cli)
-  set(goldenScript ${CMAKE_CURRENT_SOURCE_DIR}/documents/CheckGolden.cmake)
-  file(GLOB documents CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/documents/*.calc)
-  foreach(document IN LISTS documents)
-    get_filename_component(name ${document} NAME_WE)
-    add_test(NAME document.${name}
-      COMMAND ${CMAKE_COMMAND} -DCLI=$<TARGET_FILE:tarvine-cli> -DDOCUMENT=${document}
-        -DEXPECTED=${CMAKE_CURRENT_SOURCE_DIR}/documents/${name}.json -P ${goldenScript})
-  endforeach()
+  # One test per document matching `pattern`, named prefix.<name>, checked
+  # against <name>.json in `expectedDir`.
+  function(add_golden_tests prefix pattern expectedDir)
+    file(GLOB documents CONFIGURE_DEPENDS ${pattern})
+    foreach(document IN LISTS documents)
+      get_filename_component(name ${document} NAME_WE)
+      add_test(NAME ${prefix}.${name}
+        COMMAND ${CMAKE_COMMAND} -DCLI=$<TARGET_FILE:tarvine-cli> -DDOCUMENT=${document}
+          -DEXPECTED=${expectedDir}/${name}.json -P ${CMAKE_CURRENT_SOURCE_DIR}/documents/CheckGolden.cmake)
+    endforeach()
+  endfunction()
 
+  set(documents ${CMAKE_CURRENT_SOURCE_DIR}/documents)
+  add_golden_tests(document ${documents}/*.calc ${documents})
   # Inputs the fuzzers found, kept so that each fix stays fixed.
-  file(GLOB regressions CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/documents/regressions/*.calc)
-  foreach(document IN LISTS regressions)
-    get_filename_component(name ${document} NAME_WE)
-    add_test(NAME regression.${name}
-      COMMAND ${CMAKE_COMMAND} -DCLI=$<TARGET_FILE:tarvine-cli> -DDOCUMENT=${document}
-        -DEXPECTED=${CMAKE_CURRENT_SOURCE_DIR}/documents/regressions/${name}.json -P ${goldenScript})
-  endforeach()
-
-  file(GLOB examples CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/examples/*.calc)
-  foreach(example IN LISTS examples)
-    get_filename_component(name ${example} NAME_WE)
-    add_test(NAME example.${name}
-      COMMAND ${CMAKE_COMMAND} -DCLI=$<TARGET_FILE:tarvine-cli> -DDOCUMENT=${example}
-        -DEXPECTED=${CMAKE_CURRENT_SOURCE_DIR}/documents/examples/${name}.json -P ${goldenScript})
-  endforeach()
+  add_golden_tests(regression ${documents}/regressions/*.calc ${documents}/regressions)
+  add_golden_tests(example ${PROJECT_SOURCE_DIR}/examples/*.calc ${documents}/examples)
 
   # The tour in the README is what tarvine-cli prints for examples/tour.calc.
   add_test(NAME readme.tour
