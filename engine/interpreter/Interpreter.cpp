@@ -6,6 +6,7 @@
 #include <iostream>
 #include <memory>
 #include <optional>
+#include <string_view>
 #include <typeinfo>
 
 #include "interpreter/StandardLibrary.h"
@@ -29,9 +30,37 @@ const std::string nonCallable = "cannot invoke a non-callable";
 const std::string missingReturnNames = "You specified input name(s) that don't exist.";
 const std::string errorSeparator = " ; ";
 
-std::string unexpectedLabel(const std::string& label)
+std::string unexpectedLabel(std::string_view label)
 {
-    return "unexpected assignment of '" + label + "' while invoking function";
+    std::string message = "unexpected assignment of '";
+    message += label;
+    message += "' while invoking function";
+    return message;
+}
+
+// Calls pass a handful of arguments, and a body binds a handful of names:
+// both live in the frame of the call until they outgrow this room.
+template <typename T, std::size_t count>
+struct LocalMemory {
+    alignas(T) std::byte bytes[count * sizeof(T)];
+    std::pmr::monotonic_buffer_resource resource{bytes, sizeof bytes};
+};
+constexpr std::size_t localArguments = 4;
+
+// Whether evaluating the expression can bind no name: then a value another
+// operand borrowed from the bindings stays where it is.
+bool bindsNothing(const Expression& expression)
+{
+    return expression.data.as<ExpressionKind::Reference>() || expression.data.as<ExpressionKind::Value>();
+}
+
+// The number a name that is not bound stands for: one of that unit.
+Number unitNumber(std::string_view name)
+{
+    Units units;
+    units.reserve(1);
+    units.set(name, 1);
+    return Number(1, 1, std::move(units));
 }
 
 // Raises the depth for one invocation and lowers it on every way out.
@@ -199,15 +228,16 @@ ValueUnion combineErrors(const ErrorValue& left, const ErrorValue& right, WorkBu
 
 } // namespace
 
-Interpreter::Interpreter(WorkBudget& budget, std::int64_t stackDepth, const Interpreter* caller)
-    : budget_(budget), stackDepth_(stackDepth), caller_(caller)
+Interpreter::Interpreter(WorkBudget& budget, std::int64_t stackDepth, const Interpreter* caller,
+                         std::pmr::memory_resource* memory)
+    : budget_(budget), stackDepth_(stackDepth), caller_(caller), bindings_(memory)
 {
 }
 
 std::vector<Output> Interpreter::interpret(const std::vector<Statement>& statements, std::int64_t stackDepth)
 {
     WorkBudget budget;
-    Interpreter interpreter(budget, stackDepth, nullptr);
+    Interpreter interpreter(budget, stackDepth, nullptr, std::pmr::get_default_resource());
     interpreter.outputs_.reserve(statements.size());
     for (const auto& statement : statements) {
         if (budget.exhausted())
@@ -318,16 +348,33 @@ ValueUnion Interpreter::evaluate(const Expression& expression)
         expression.data.node());
 }
 
-ValueUnion Interpreter::evaluateReference(const std::string& name)
+const ValueUnion& Interpreter::evaluateInPlace(const Expression& expression, ValueUnion& storage)
+{
+    if (const auto* reference = expression.data.as<ExpressionKind::Reference>()) {
+        budget_.spend(1);
+        if (const auto* bound = lookup(reference->name)) {
+            budget_.spendOnCopy(*bound);
+            return *bound;
+        }
+        storage = unitNumber(reference->name);
+        return storage;
+    }
+    if (const auto* literal = expression.data.as<ExpressionKind::Value>()) {
+        budget_.spend(1);
+        budget_.spendOnCopy(literal->value);
+        return literal->value;
+    }
+    storage = evaluate(expression);
+    return storage;
+}
+
+ValueUnion Interpreter::evaluateReference(std::string_view name)
 {
     if (const auto* bound = lookup(name)) {
         budget_.spendOnCopy(*bound);
         return *bound;
     }
-    Units units;
-    units.reserve(1);
-    units.set(name, 1);
-    return Number(1, 1, std::move(units));
+    return unitNumber(name);
 }
 
 ValueUnion Interpreter::evaluateAssignment(const ExpressionKind::Assignment& assignment)
@@ -335,9 +382,13 @@ ValueUnion Interpreter::evaluateAssignment(const ExpressionKind::Assignment& ass
     // Tested before the value is evaluated, so the value's errors are not reported.
     if (lookup(assignment.name))
         throw InterpretError(cannotRebind + assignment.name);
+    const std::size_t bound = bindings_.size();
     ValueUnion value = evaluate(assignment.value);
-    // Tested again: the value itself may have bound the name, as in x = (x = 1).
-    bind(assignment.name, value);
+    // Tested again when the value itself bound names, as in x = (x = 1); the
+    // callers' bindings cannot change while this body runs.
+    if (bindings_.size() != bound && lookup(assignment.name))
+        throw InterpretError(cannotRebind + assignment.name);
+    bindings_.add(assignment.name, value);
     return value;
 }
 
@@ -348,8 +399,13 @@ ValueUnion Interpreter::evaluateUnary(const ExpressionKind::Unary& unary)
 
 ValueUnion Interpreter::evaluateBinary(const ExpressionKind::Binary& binary)
 {
-    const ValueUnion left = evaluate(binary.left);
-    const ValueUnion right = evaluate(binary.right);
+    // Operands are read where they are bound, unless the right one could bind
+    // a name and so move the left one.
+    ValueUnion leftStorage;
+    ValueUnion rightStorage;
+    const ValueUnion& left =
+        bindsNothing(binary.right) ? evaluateInPlace(binary.left, leftStorage) : (leftStorage = evaluate(binary.left));
+    const ValueUnion& right = evaluateInPlace(binary.right, rightStorage);
     return applyBinary(binary.operation, left, right, budget_);
 }
 
@@ -371,48 +427,49 @@ ValueUnion Interpreter::evaluateInvocation(const ExpressionKind::Invocation& inv
     if (stackDepth_ >= maxStackDepth)
         throw InterpretError(stackTooDeep);
     DepthGuard depth(stackDepth_);
-    const ValueUnion callee = evaluate(invocation.callee);
-    const auto* callable = callee.as<Callable>();
+    ValueUnion calleeStorage;
+    const auto* callable = evaluateInPlace(invocation.callee, calleeStorage).as<Callable>();
     if (!callable)
         throw InterpretError(nonCallable);
-    return call(*callable, evaluateArguments(invocation.arguments));
-}
+    // The arguments may bind names and so move the callee's value, but not
+    // its function.
+    const UserFunction* function = callable->userDefined();
+    const ExternalFunction* external = callable->external();
 
-std::vector<Interpreter::Argument> Interpreter::evaluateArguments(const std::vector<Expression>& arguments)
-{
-    std::vector<Argument> evaluated;
-    evaluated.reserve(arguments.size());
-    for (const auto& argument : arguments) {
+    LocalMemory<Argument, localArguments> memory;
+    std::pmr::vector<Argument> arguments(&memory.resource);
+    arguments.reserve(invocation.arguments.size());
+    for (const auto& argument : invocation.arguments) {
         // Only carries the label: nothing is bound in this interpreter.
         if (const auto* labelled = argument.data.as<ExpressionKind::Assignment>())
-            evaluated.push_back(Argument{labelled->name, evaluate(labelled->value)});
+            arguments.push_back(Argument{labelled->name, evaluate(labelled->value)});
         else
-            evaluated.push_back(Argument{"", ValueUnion::bork()});
+            arguments.push_back(Argument{"", ValueUnion::bork()});
     }
-    return evaluated;
+    return callFunction(function, external, arguments);
 }
 
-ValueUnion Interpreter::call(const Callable& callable, std::vector<Argument> arguments)
+ValueUnion Interpreter::call(const Callable& callable, std::span<Argument> arguments)
+{
+    return callFunction(callable.userDefined(), callable.external(), arguments);
+}
+
+ValueUnion Interpreter::callFunction(const UserFunction* function, const ExternalFunction* external,
+                                     std::span<Argument> arguments)
 {
     budget_.spend(WorkBudget::callSteps + arguments.size());
-    if (const auto* function = callable.userDefined())
-        return callUserFunction(*function, std::move(arguments));
-    const auto* external = callable.external();
+    if (function)
+        return callUserFunction(*function, arguments);
     if (!external || !external->body)
         throw InterpretError(nonCallable);
-    FunctionArguments labelled;
-    labelled.reserve(arguments.size());
-    for (auto& argument : arguments)
-        labelled.insert_or_assign(std::move(argument.label), std::move(argument.value)); // a repeated label: the later wins
-    return external->body(labelled, *this);
+    return external->body(FunctionArguments(arguments), *this);
 }
 
-ValueUnion Interpreter::callUserFunction(const UserFunction& function, std::vector<Argument> arguments)
+ValueUnion Interpreter::callUserFunction(const UserFunction& function, std::span<Argument> arguments)
 {
-    Interpreter body(budget_, stackDepth_, this);
-    // Room for the arguments and an assignment per body expression, so the
-    // bindings are allocated once.
-    body.bindings_.reserve(arguments.size() + function.body.size());
+    LocalMemory<Bindings::Entry, Bindings::linearLimit> memory;
+    Interpreter body(budget_, stackDepth_, this, &memory.resource);
+    body.bindings_.reserve(Bindings::linearLimit);
     for (auto& [label, value] : arguments) {
         const ArgumentMapping* mapping = nullptr;
         for (const auto& candidate : function.argumentMappings) {
@@ -425,7 +482,7 @@ ValueUnion Interpreter::callUserFunction(const UserFunction& function, std::vect
             throw InterpretError(unexpectedLabel(label));
         // Replaces a built-in or caller function of that name, and an earlier
         // value of a repeated label.
-        body.bindings_.insert_or_assign(mapping->innerName, std::move(value));
+        body.bindings_.assign(mapping->innerName, std::move(value));
     }
     body.run(function.body);
     if (!body.errors_.empty())
@@ -446,7 +503,7 @@ ValueUnion Interpreter::collectResults(const ReturnMapping& mapping) const
     std::vector<std::size_t> resultMapping;
     resultMapping.reserve(bindings_.size());
     std::size_t kept = 0;
-    for (const auto& [name, value] : bindings_) {
+    for (const auto& [name, value] : bindings_.entries()) {
         const auto kind = value.kind();
         if (kind == ValueUnion::Kind::callable || kind == ValueUnion::Kind::error || kind == ValueUnion::Kind::bork)
             continue;
@@ -458,7 +515,7 @@ ValueUnion Interpreter::collectResults(const ReturnMapping& mapping) const
                 continue;
         }
         ++kept;
-        ValueUnion key{EString(named ? mappings[index].outerName : name)};
+        ValueUnion key{EString(named ? mappings[index].outerName : std::string(name))};
         auto existing = results.find(key);
         if (existing == results.end()) {
             results.emplace(std::move(key), value);
@@ -477,30 +534,26 @@ ValueUnion Interpreter::collectResults(const ReturnMapping& mapping) const
     return Table(std::move(results));
 }
 
-const ValueUnion* Interpreter::lookup(const std::string& name) const
+const ValueUnion* Interpreter::lookup(std::string_view name) const
 {
-    // Every scope and the built-ins hash names alike, so once is enough.
-    const std::size_t hash = std::hash<std::string>{}(name);
     for (const Interpreter* scope = this; scope; scope = scope->caller_) {
-        auto found = scope->bindings_.find(name, hash);
-        if (found == scope->bindings_.end())
+        const auto* found = scope->bindings_.find(name);
+        if (!found)
             continue;
         // A caller passes down only its callables; its variable of this name
         // leaves the body with the built-in of the name, if any.
-        if (scope == this || found->second.kind() == ValueUnion::Kind::callable)
-            return &found->second;
+        if (scope == this || found->kind() == ValueUnion::Kind::callable)
+            return found;
         break;
     }
-    const auto& builtIns = StandardLibrary::functions();
-    auto builtIn = builtIns.find(name, hash);
-    return builtIn == builtIns.end() ? nullptr : &builtIn->second;
+    return StandardLibrary::find(name);
 }
 
-void Interpreter::bind(const std::string& name, ValueUnion value)
+void Interpreter::bind(std::string_view name, ValueUnion value)
 {
     if (lookup(name))
-        throw InterpretError(cannotRebind + name);
-    bindings_.emplace(name, std::move(value));
+        throw InterpretError(cannotRebind + std::string(name));
+    bindings_.add(name, std::move(value));
 }
 
 } // namespace engine

@@ -1,14 +1,16 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
+#include <memory_resource>
+#include <span>
+#include <string_view>
 #include <vector>
 
-#include <tsl/ordered_map.h>
-
 #include "frontend/SyntaxTree.h"
+#include "interpreter/Bindings.h"
 #include "interpreter/Output.h"
 #include "interpreter/WorkBudget.h"
+#include "values/FunctionArguments.h"
 #include "values/InterpretError.h"
 #include "values/ValueUnion.h"
 
@@ -25,10 +27,7 @@ public:
     static constexpr std::int64_t maxStackDepth = 10;
 
     // One labelled argument of a call, already evaluated.
-    struct Argument {
-        std::string label;
-        ValueUnion value;
-    };
+    using Argument = engine::Argument;
 
     // One Output per statement, in statement order. Throws
     // MultiError<InterpretError> with every recorded error when any statement
@@ -39,7 +38,8 @@ public:
     // current depth (the depth is not raised). Built-ins use it to apply the
     // functions they are given. A user function's body errors leave as one
     // MultiError<InterpretError>; a built-in's errors as they are thrown.
-    ValueUnion call(const Callable& callable, std::vector<Argument> arguments);
+    // The argument values may be moved from.
+    ValueUnion call(const Callable& callable, std::span<Argument> arguments);
 
     // The budget of the run this interpreter belongs to; built-ins spend from
     // it for the values they build.
@@ -49,17 +49,11 @@ public:
     Interpreter& operator=(const Interpreter&) = delete;
 
 private:
-    // Names in the order they were first bound: the arguments first (in the
-    // order the caller wrote them), then the assignments in the order they ran.
-    // Entries in a vector rather than the default deque, whose first block
-    // alone would cost every function call half a kilobyte.
-    using Bindings = tsl::ordered_map<std::string, ValueUnion, std::hash<std::string>, std::equal_to<std::string>,
-                                      std::allocator<std::pair<std::string, ValueUnion>>,
-                                      std::vector<std::pair<std::string, ValueUnion>>>;
-
     // `caller` is the interpreter whose call runs this body, or null at the
     // top level; the body sees the caller's callables, never its variables.
-    Interpreter(WorkBudget& budget, std::int64_t stackDepth, const Interpreter* caller);
+    // The bindings take their memory from `memory`.
+    Interpreter(WorkBudget& budget, std::int64_t stackDepth, const Interpreter* caller,
+                std::pmr::memory_resource* memory);
 
     // Top level: executes one statement, recording its output or its errors.
     void execute(const Statement& statement);
@@ -73,22 +67,29 @@ private:
 
     ValueUnion evaluate(const Statement& statement);
     ValueUnion evaluate(const Expression& expression);
-    ValueUnion evaluateReference(const std::string& name);
+    // As evaluate, spending the same, but a bound name or a literal is
+    // returned where it lives instead of copied; other values go to `storage`.
+    // The reference lasts until this interpreter binds another name.
+    const ValueUnion& evaluateInPlace(const Expression& expression, ValueUnion& storage);
+    ValueUnion evaluateReference(std::string_view name);
     ValueUnion evaluateAssignment(const ExpressionKind::Assignment& assignment);
     ValueUnion evaluateUnary(const ExpressionKind::Unary& unary);
     ValueUnion evaluateBinary(const ExpressionKind::Binary& binary);
     ValueUnion evaluateList(const ExpressionKind::List& list);
     ValueUnion evaluateInvocation(const ExpressionKind::Invocation& invocation);
-    std::vector<Argument> evaluateArguments(const std::vector<Expression>& arguments);
-    ValueUnion callUserFunction(const UserFunction& function, std::vector<Argument> arguments);
+    // The callee's function, which outlives the call: calls take it from a
+    // binding or a literal, and bindings are never replaced while they run.
+    ValueUnion callFunction(const UserFunction* function, const ExternalFunction* external,
+                            std::span<Argument> arguments);
+    ValueUnion callUserFunction(const UserFunction& function, std::span<Argument> arguments);
     // The table of the body's returnable values for an `all` or `list` mapping.
     ValueUnion collectResults(const ReturnMapping& mapping) const;
 
     // What `name` is bound to as this interpreter sees it: its own bindings,
     // then the callables of its callers, then the built-ins; null if unbound.
-    const ValueUnion* lookup(const std::string& name) const;
+    const ValueUnion* lookup(std::string_view name) const;
     // Throws "cannot re-bind " + name when the name is bound already.
-    void bind(const std::string& name, ValueUnion value);
+    void bind(std::string_view name, ValueUnion value);
 
     WorkBudget& budget_;
     std::int64_t stackDepth_;

@@ -57,11 +57,7 @@ const std::string roundTooLarge = "round's result is too large";
 const std::string describeNeedsValue = "describe must be provided with an '_' arg";
 
 // The argument under `label`, or null.
-const ValueUnion* find(const FunctionArguments& arguments, std::string_view label)
-{
-    auto found = arguments.find(label);
-    return found == arguments.end() ? nullptr : &found->second;
-}
+const ValueUnion* find(const FunctionArguments& arguments, std::string_view label) { return arguments.find(label); }
 
 const ValueUnion& require(const FunctionArguments& arguments, std::string_view label, const std::string& missing)
 {
@@ -88,29 +84,14 @@ ValueUnion text(std::string value, Interpreter& interpreter)
     return EString(std::move(value));
 }
 
-// The arguments of a callback, moved into place: an initializer list would
-// copy every value once more.
-std::vector<Interpreter::Argument> labelled(std::string_view label, ValueUnion value)
-{
-    std::vector<Interpreter::Argument> arguments;
-    arguments.reserve(2);
-    arguments.push_back({std::string(label), std::move(value)});
-    return arguments;
-}
-
-std::vector<Interpreter::Argument> labelled(std::string_view first, ValueUnion firstValue, std::string_view second,
-                                            ValueUnion secondValue)
-{
-    auto arguments = labelled(first, std::move(firstValue));
-    arguments.push_back({std::string(second), std::move(secondValue)});
-    return arguments;
-}
-
-ValueUnion callWith(Interpreter& interpreter, const Callable& function, std::vector<Interpreter::Argument> arguments)
+// Calls back with the arguments, which are copies (or moved values) paid
+// for here.
+template <std::size_t count>
+ValueUnion callWith(Interpreter& interpreter, const Callable& function, Interpreter::Argument (&&arguments)[count])
 {
     for (const auto& argument : arguments)
         interpreter.budget().spendOnCopy(argument.value);
-    return interpreter.call(function, std::move(arguments));
+    return interpreter.call(function, arguments);
 }
 
 ValueUnion tableNew(const FunctionArguments&, Interpreter&) { return Table(); }
@@ -169,7 +150,7 @@ ValueUnion listMap(const FunctionArguments& arguments, Interpreter& interpreter)
     std::vector<ValueUnion> results;
     results.reserve(over.size());
     for (const auto& element : over.value())
-        results.push_back(callWith(interpreter, function, labelled("_", element)));
+        results.push_back(callWith(interpreter, function, {{"_", element}}));
     interpreter.budget().spendOnList(results);
     return List(std::move(results));
 }
@@ -180,7 +161,7 @@ ValueUnion listFlatmap(const FunctionArguments& arguments, Interpreter& interpre
     const auto& function = requireKind<Callable>(require(arguments, "using", flatmapNeedsUsing), flatmapUsingNotFunction);
     std::vector<ValueUnion> results;
     for (const auto& element : over.value()) {
-        const ValueUnion result = callWith(interpreter, function, labelled("_", element));
+        const ValueUnion result = callWith(interpreter, function, {{"_", element}});
         const auto* list = result.as<List>();
         if (!list)
             throw InterpretError(flatmapResultNotList);
@@ -197,7 +178,7 @@ ValueUnion listReduce(const FunctionArguments& arguments, Interpreter& interpret
     ValueUnion accumulator = require(arguments, "from", listReduceNeedsFrom);
     const auto& function = requireKind<Callable>(require(arguments, "using", listMapNeedsUsing), listMapUsingNotFunction);
     for (const auto& element : over.value())
-        accumulator = callWith(interpreter, function, labelled("accumulator", std::move(accumulator), "item", element));
+        accumulator = callWith(interpreter, function, {{"accumulator", std::move(accumulator)}, {"item", element}});
     return accumulator;
 }
 
@@ -213,7 +194,7 @@ ValueUnion mapValues(const FunctionArguments& arguments, Interpreter& interprete
     std::vector<ValueUnion> results;
     results.reserve(over.size());
     for (const auto& [key, value] : over.value())
-        results.push_back(callWith(interpreter, function, labelled("key", key, "value", value)));
+        results.push_back(callWith(interpreter, function, {{"key", key}, {"value", value}}));
 
     if (!returning || returning->value == "table") {
         Table::Storage entries;
@@ -327,6 +308,16 @@ const StandardLibrary::FunctionTable& StandardLibrary::functions()
     // static thread-safe.
     static const FunctionTable table = build();
     return table;
+}
+
+const ValueUnion* StandardLibrary::find(std::string_view name)
+{
+    // Eleven names, nearly all of different lengths: comparing in order costs
+    // less than hashing the name.
+    for (const auto& [key, value] : functions().values_container())
+        if (key.size() == name.size() && key == name)
+            return &value;
+    return nullptr;
 }
 
 } // namespace engine

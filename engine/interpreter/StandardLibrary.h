@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include <tsl/ordered_map.h>
 
@@ -15,6 +16,8 @@ struct StandardLibrary {
     // Name to built-in callable; built once, thread-safely, on first use and
     // read-only afterwards.
     static const FunctionTable& functions();
+    // The built-in of that name, or null.
+    static const ValueUnion* find(std::string_view name);
 };
 
 } // namespace engine

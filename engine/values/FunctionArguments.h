@@ -1,47 +1,40 @@
 #pragma once
 
-#include <string>
+#include <span>
 #include <string_view>
-#include <utility>
-#include <vector>
 
 #include "values/ValueUnion.h"
 
 namespace engine {
 
-// A built-in's arguments, keyed by label. Calls carry a handful of
-// arguments, so a flat list searched in order costs less than any hash map;
-// a label given twice keeps its later value.
+// One labelled argument of a call, already evaluated. The label views the
+// call's syntax tree or a built-in's own constant, both of which outlive the
+// call.
+struct Argument {
+    std::string_view label;
+    ValueUnion value;
+};
+
+// A built-in's arguments, keyed by label: a view of the call's arguments in
+// the order they were written. Calls carry a handful of arguments, so a
+// search in order costs less than building any map; a label given twice
+// keeps its later value.
 class FunctionArguments {
 public:
-    using Entry = std::pair<std::string, ValueUnion>;
-    using const_iterator = std::vector<Entry>::const_iterator;
+    explicit FunctionArguments(std::span<const Argument> arguments) : arguments_(arguments) {}
 
-    void reserve(std::size_t count) { entries_.reserve(count); }
-    void insert_or_assign(std::string label, ValueUnion value)
+    // The value under `label`, or null.
+    const ValueUnion* find(std::string_view label) const
     {
-        for (auto& entry : entries_) {
-            if (entry.first == label) {
-                entry.second = std::move(value);
-                return;
-            }
-        }
-        entries_.emplace_back(std::move(label), std::move(value));
+        // From the end, so that the later of two equal labels is found.
+        for (auto argument = arguments_.rbegin(); argument != arguments_.rend(); ++argument)
+            if (argument->label == label)
+                return &argument->value;
+        return nullptr;
     }
-
-    const_iterator find(std::string_view label) const
-    {
-        for (auto entry = entries_.begin(); entry != entries_.end(); ++entry)
-            if (entry->first == label)
-                return entry;
-        return entries_.end();
-    }
-    std::size_t size() const { return entries_.size(); }
-    const_iterator begin() const { return entries_.begin(); }
-    const_iterator end() const { return entries_.end(); }
 
 private:
-    std::vector<Entry> entries_;
+    std::span<const Argument> arguments_;
 };
 
 } // namespace engine
