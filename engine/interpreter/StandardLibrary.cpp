@@ -1,5 +1,6 @@
 #include "interpreter/StandardLibrary.h"
 
+#include <algorithm>
 #include <limits>
 #include <string_view>
 
@@ -272,31 +273,40 @@ ValueUnion describe(const FunctionArguments& arguments, Interpreter& interpreter
     return text(ASTWriter::writeValue(value, NumberFormat::mixed, true), interpreter);
 }
 
+using Body = ValueUnion (*)(const FunctionArguments&, Interpreter&);
+struct BuiltIn {
+    std::string_view key;
+    std::string_view name;
+    Body body;
+};
+constexpr BuiltIn builtIns[] = {
+    {"table_new", "table_new()", tableNew},
+    {"table_set", "table_set(key:of:to)", tableSet},
+    {"table_get", "table_get(key:from)", tableGet},
+    {"magnitude", "magnitude(of)", magnitude},
+    {"match", "match(if:then:else)", match},
+    {"list_map", "list_map(over:using)", listMap},
+    {"list_flatmap", "list_flatmap(over:using)", listFlatmap},
+    {"list_reduce", "list_reduce(over:from:using)", listReduce},
+    {"map_values", "map_values(over:using:returning)", mapValues},
+    {"round", "round(_:to)", roundNumber},
+    {"describe", "describe(_)", describe},
+};
+
+// The length of the shortest built-in name.
+constexpr std::size_t shortestName = [] {
+    std::size_t shortest = std::numeric_limits<std::size_t>::max();
+    for (const auto& builtIn : builtIns)
+        shortest = std::min(shortest, builtIn.key.size());
+    return shortest;
+}();
+
 StandardLibrary::FunctionTable build()
 {
-    using Body = ValueUnion (*)(const FunctionArguments&, Interpreter&);
-    struct Entry {
-        std::string_view key;
-        std::string_view name;
-        Body body;
-    };
-    static constexpr Entry entries[] = {
-        {"table_new", "table_new()", tableNew},
-        {"table_set", "table_set(key:of:to)", tableSet},
-        {"table_get", "table_get(key:from)", tableGet},
-        {"magnitude", "magnitude(of)", magnitude},
-        {"match", "match(if:then:else)", match},
-        {"list_map", "list_map(over:using)", listMap},
-        {"list_flatmap", "list_flatmap(over:using)", listFlatmap},
-        {"list_reduce", "list_reduce(over:from:using)", listReduce},
-        {"map_values", "map_values(over:using:returning)", mapValues},
-        {"round", "round(_:to)", roundNumber},
-        {"describe", "describe(_)", describe},
-    };
     StandardLibrary::FunctionTable table;
-    for (const auto& entry : entries)
-        table.emplace(std::string(entry.key),
-                      ValueUnion(Callable::externalFunction(ExternalFunction{std::string(entry.name), entry.body})));
+    for (const auto& builtIn : builtIns)
+        table.emplace(std::string(builtIn.key),
+                      ValueUnion(Callable::externalFunction(ExternalFunction{std::string(builtIn.name), builtIn.body})));
     return table;
 }
 
@@ -312,10 +322,13 @@ const StandardLibrary::FunctionTable& StandardLibrary::functions()
 
 const ValueUnion* StandardLibrary::find(std::string_view name)
 {
-    // Eleven names, nearly all of different lengths: comparing in order costs
-    // less than hashing the name.
+    // Eleven names: comparing them in order costs less than hashing the
+    // name, and the names of units, the commonest misses, are shorter than
+    // any of them.
+    if (name.size() < shortestName)
+        return nullptr;
     for (const auto& [key, value] : functions().values_container())
-        if (key.size() == name.size() && key == name)
+        if (key == name)
             return &value;
     return nullptr;
 }

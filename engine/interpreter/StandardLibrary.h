@@ -2,6 +2,8 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include <tsl/ordered_map.h>
 
@@ -11,7 +13,10 @@ namespace engine {
 
 // The built-in functions every run starts with.
 struct StandardLibrary {
-    using FunctionTable = tsl::ordered_map<std::string, ValueUnion>;
+    // Entries in a vector, which the lookup by name walks in order.
+    using FunctionTable = tsl::ordered_map<std::string, ValueUnion, std::hash<std::string>, std::equal_to<std::string>,
+                                           std::allocator<std::pair<std::string, ValueUnion>>,
+                                           std::vector<std::pair<std::string, ValueUnion>>>;
 
     // Name to built-in callable; built once, thread-safely, on first use and
     // read-only afterwards.

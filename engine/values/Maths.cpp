@@ -38,6 +38,19 @@ UnsignedWide gcd(UnsignedWide a, UnsignedWide b)
     return std::gcd(static_cast<std::uint64_t>(a), static_cast<std::uint64_t>(b));
 }
 
+// reduceWide for parts that fit in 64 bits, as most do: 64-bit division
+// costs a fraction of 128-bit division.
+Fraction reduceNarrow(std::uint64_t n, std::uint64_t d, bool negative)
+{
+    const std::uint64_t divisor = std::gcd(n, d); // d ≠ 0, so divisor ≠ 0; 0/d gives 0/1
+    n /= divisor;
+    d /= divisor;
+    if (n > std::uint64_t(largest) || d > std::uint64_t(largest))
+        throwOverflow();
+    const auto reducedNumerator = static_cast<std::int64_t>(n);
+    return {negative ? -reducedNumerator : reducedNumerator, static_cast<std::int64_t>(d)};
+}
+
 } // namespace
 
 std::int64_t narrow(Wide value)
@@ -54,6 +67,8 @@ Fraction reduceWide(Wide numerator, Wide denominator)
     const bool negative = (numerator < 0) != (denominator < 0);
     UnsignedWide n = magnitude(numerator);
     UnsignedWide d = magnitude(denominator);
+    if ((n >> 64) == 0 && (d >> 64) == 0)
+        return reduceNarrow(static_cast<std::uint64_t>(n), static_cast<std::uint64_t>(d), negative);
     const UnsignedWide divisor = gcd(n, d); // d ≠ 0, so divisor ≠ 0; 0/d gives 0/1
     n /= divisor;
     d /= divisor;
@@ -86,6 +101,12 @@ Units removeZeroExponents(Units units)
 
 Units mergeUnits(const Units& left, const Units& right, int sign)
 {
+    // A plain number times one with units takes the right's entries as they
+    // are, shared, unless one of them would overflow below.
+    if (left.empty() && sign == 1 && std::none_of(right.begin(), right.end(), [](const auto& unit) {
+            return unit.second == std::numeric_limits<std::int64_t>::min();
+        }))
+        return right;
     // Shares the left's entries when the right adds none.
     Units result = left;
     if (!right.empty())
