@@ -105,6 +105,12 @@ TEST(Number, ResultsAndMessages)
         {"exponent M times -M cancels", Number::multiply, {2, 1, {{"m", M}}}, {3, 1, {{"m", -M}}}, "6"},
         {"the excluded minimum as an operand", Number::add, {minimum, 1}, {0, 1}, overflow},
 
+        // A plain number times one with units takes its units as they are.
+        {"2 * 3 m s^-2 keeps the order", Number::multiply, {2, 1}, {3, 1, {{"m", 1}, {"s", -2}}}, "6 m s^-2"},
+        {"2 * 3 with a zero exponent drops it", Number::multiply, {2, 1}, {3, 1, {{"m", 0}, {"s", 1}}}, "6 s"},
+        {"1 * the excluded minimum exponent", Number::multiply, {1, 1}, {1, 1, {{"m", minimum}}}, overflow},
+        {"2 / 4 m turns the exponent", Number::divide, {2, 1}, {4, 1, m}, "1/2 m^-1"},
+
         // Comparison: only inequality accepts different units.
         {"2 m == 2 s", Number::equality, {2, 1, m}, {2, 1, s}, inconvertible},
         {"2 == 2 m", Number::equality, {2, 1}, {2, 1, m}, inconvertible},
@@ -120,6 +126,42 @@ TEST(Number, ResultsAndMessages)
     };
     for (const auto& c : cases)
         EXPECT_EQ(outcome([&] { return c.operation(c.left, c.right); }), c.expected) << c.name;
+}
+
+// Fractions whose parts fit in 64 bits reduce on a shorter path than wider
+// ones: both sides of that edge, with results that fit and results that don't.
+TEST(Maths, ReducesOnBothSidesOfSixtyFourBits)
+{
+    __extension__ using Wide = __int128;
+    const Wide twoTo64 = Wide(1) << 64;
+    struct Case {
+        const char* name;
+        Wide numerator, denominator;
+        std::string expected;
+    };
+    const std::vector<Case> cases = {
+        {"(2^64 - 2)/2 is the largest value", twoTo64 - 2, 2, std::to_string(M)},
+        {"-(2^64 - 2)/-2", -(twoTo64 - 2), -2, std::to_string(M)},
+        {"(2^64 - 2)/-2", twoTo64 - 2, -2, std::to_string(-M)},
+        {"2^64 - 1 does not fit", twoTo64 - 1, 1, overflow},
+        {"1/(2^64 - 1) does not fit", 1, twoTo64 - 1, overflow},
+        {"3/(2^64 - 1) reduces into range", 3, twoTo64 - 1, "1/" + std::to_string(std::uint64_t(-1) / 3)},
+        {"2^64/4", twoTo64, 4, std::to_string(twoTo62)},
+        {"2^64/2 is one past the largest", twoTo64, 2, overflow},
+        {"-2^64/(2^64 * 3)", -twoTo64, twoTo64 * 3, "-1/3"},
+        {"0/-2^64", 0, -twoTo64, "0"},
+        {"0/-7", 0, -7, "0"},
+        {"12/-18", 12, -18, "-2/3"},
+        {"5/0", 5, 0, "error: Division by zero"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(outcome([&] {
+            const auto [numerator, denominator] = Maths::reduceWide(c.numerator, c.denominator);
+            return ValueUnion(Number(numerator, denominator));
+        }),
+                  c.expected)
+            << c.name;
+    }
 }
 
 // ---------------------------------------------------------------------------
