@@ -2,7 +2,6 @@
 
 #include <cstddef>
 #include <memory>
-#include <memory_resource>
 #include <span>
 #include <string_view>
 #include <utility>
@@ -17,31 +16,51 @@ namespace engine {
 // The names one interpreter has bound, in the order they were first bound.
 // Names are views into the syntax tree, which outlives every run.
 //
-// A function body binds a handful of names, which a flat list finds faster
-// than any hash (and which the caller can place in its own stack memory); a
-// document binds thousands, so past a few the names move into a hash map.
+// A function body binds a handful of names, which a flat list inside the
+// object finds faster than any hash, and without allocating; a document binds
+// thousands, so past a few the names move into a hash map.
 class Bindings {
 public:
     using Entry = std::pair<std::string_view, ValueUnion>;
 
-    // Up to this many names are searched in order.
+    // Up to this many names are kept in order inside the object.
     static constexpr std::size_t linearLimit = 8;
 
-    // The flat list takes its memory from `memory`.
-    explicit Bindings(std::pmr::memory_resource* memory = std::pmr::get_default_resource()) : entries_(memory) {}
+    Bindings() = default;
+    ~Bindings() { std::destroy_n(local(), count_); }
     Bindings(const Bindings&) = delete;
     Bindings& operator=(const Bindings&) = delete;
 
     // Null when the name is unbound.
-    const ValueUnion* find(std::string_view name) const;
+    const ValueUnion* find(std::string_view name) const
+    {
+        if (map_)
+            return findInMap(name);
+        for (const auto& entry : std::span(local(), count_))
+            if (entry.first == name)
+                return &entry.second;
+        return nullptr;
+    }
     // Binds a name that is not bound yet, after all others.
-    void add(std::string_view name, ValueUnion value);
+    void add(std::string_view name, ValueUnion&& value)
+    {
+        if (!map_ && count_ < linearLimit) {
+            ::new (static_cast<void*>(local() + count_)) Entry(name, std::move(value));
+            ++count_;
+            return;
+        }
+        addToMap(name, std::move(value));
+    }
     // Replaces the value of a bound name in its place, or adds the name.
-    void assign(std::string_view name, ValueUnion value);
-    // Room for this many names, when they fit the flat list.
-    void reserve(std::size_t count);
+    void assign(std::string_view name, ValueUnion&& value)
+    {
+        if (const auto* bound = find(name))
+            *const_cast<ValueUnion*>(bound) = std::move(value);
+        else
+            add(name, std::move(value));
+    }
 
-    std::size_t size() const { return map_ ? map_->size() : entries_.size(); }
+    std::size_t size() const { return map_ ? map_->size() : count_; }
     // Every binding in first-binding order.
     std::span<const Entry> entries() const;
 
@@ -54,12 +73,16 @@ private:
     using Map = tsl::ordered_map<std::string_view, ValueUnion, NameHash, std::equal_to<std::string_view>,
                                  std::allocator<Entry>, std::vector<Entry>>;
 
-    ValueUnion* findMutable(std::string_view name);
-    // Moves the flat list into the map.
-    void grow();
+    const ValueUnion* findInMap(std::string_view name) const;
+    // Moves the local entries into the map first, if they are still local.
+    void addToMap(std::string_view name, ValueUnion&& value);
 
-    std::pmr::vector<Entry> entries_;
-    // Holds every binding instead of entries_ once there are more than linearLimit.
+    Entry* local() { return reinterpret_cast<Entry*>(storage_); }
+    const Entry* local() const { return reinterpret_cast<const Entry*>(storage_); }
+
+    // The first count_ slots hold entries while map_ is null; none once it is set.
+    alignas(Entry) std::byte storage_[linearLimit * sizeof(Entry)];
+    std::size_t count_ = 0;
     std::unique_ptr<Map> map_;
 };
 

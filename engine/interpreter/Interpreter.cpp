@@ -38,14 +38,40 @@ std::string unexpectedLabel(std::string_view label)
     return message;
 }
 
-// Calls pass a handful of arguments, and a body binds a handful of names:
-// both live in the frame of the call until they outgrow this room.
-template <typename T, std::size_t count>
-struct LocalMemory {
-    alignas(T) std::byte bytes[count * sizeof(T)];
-    std::pmr::monotonic_buffer_resource resource{bytes, sizeof bytes};
+// The evaluated arguments of one call. Calls pass a handful, which live in
+// the frame of the call; more go to the heap.
+class ArgumentList {
+public:
+    explicit ArgumentList(std::size_t count)
+    {
+        if (count > localCount)
+            heap_.reserve(count);
+    }
+    ~ArgumentList() { std::destroy_n(local(), localSize_); }
+    ArgumentList(const ArgumentList&) = delete;
+    ArgumentList& operator=(const ArgumentList&) = delete;
+
+    // Adds the argument that `evaluate` returns, built in place.
+    template <typename Evaluate>
+    void add(std::string_view label, Evaluate&& evaluate)
+    {
+        if (heap_.capacity() == 0) {
+            ::new (static_cast<void*>(local() + localSize_)) Argument{label, evaluate()};
+            ++localSize_;
+        } else {
+            heap_.push_back(Argument{label, evaluate()});
+        }
+    }
+    std::span<Argument> view() { return heap_.capacity() == 0 ? std::span(local(), localSize_) : std::span(heap_); }
+
+private:
+    static constexpr std::size_t localCount = 4;
+    Argument* local() { return reinterpret_cast<Argument*>(storage_); }
+
+    alignas(Argument) std::byte storage_[localCount * sizeof(Argument)];
+    std::size_t localSize_ = 0;
+    std::vector<Argument> heap_;
 };
-constexpr std::size_t localArguments = 4;
 
 // Whether evaluating the expression can bind no name: then a value another
 // operand borrowed from the bindings stays where it is.
@@ -228,16 +254,15 @@ ValueUnion combineErrors(const ErrorValue& left, const ErrorValue& right, WorkBu
 
 } // namespace
 
-Interpreter::Interpreter(WorkBudget& budget, std::int64_t stackDepth, const Interpreter* caller,
-                         std::pmr::memory_resource* memory)
-    : budget_(budget), stackDepth_(stackDepth), caller_(caller), bindings_(memory)
+Interpreter::Interpreter(WorkBudget& budget, std::int64_t stackDepth, const Interpreter* caller)
+    : budget_(budget), stackDepth_(stackDepth), caller_(caller)
 {
 }
 
 std::vector<Output> Interpreter::interpret(const std::vector<Statement>& statements, std::int64_t stackDepth)
 {
     WorkBudget budget;
-    Interpreter interpreter(budget, stackDepth, nullptr, std::pmr::get_default_resource());
+    Interpreter interpreter(budget, stackDepth, nullptr);
     interpreter.outputs_.reserve(statements.size());
     for (const auto& statement : statements) {
         if (budget.exhausted())
@@ -252,8 +277,10 @@ std::vector<Output> Interpreter::interpret(const std::vector<Statement>& stateme
 void Interpreter::execute(const Statement& statement)
 {
     recordingErrors([&] {
+        // Built in place: an Output moved into the vector costs a copy of its
+        // statement's token.
         ValueUnion value = evaluate(statement);
-        outputs_.emplace_back(Output{statement, std::move(value)});
+        outputs_.emplace_back(statement, std::move(value));
     });
 }
 
@@ -388,7 +415,7 @@ ValueUnion Interpreter::evaluateAssignment(const ExpressionKind::Assignment& ass
     // callers' bindings cannot change while this body runs.
     if (bindings_.size() != bound && lookup(assignment.name))
         throw InterpretError(cannotRebind + assignment.name);
-    bindings_.add(assignment.name, value);
+    bindings_.add(assignment.name, ValueUnion(value));
     return value;
 }
 
@@ -436,17 +463,15 @@ ValueUnion Interpreter::evaluateInvocation(const ExpressionKind::Invocation& inv
     const UserFunction* function = callable->userDefined();
     const ExternalFunction* external = callable->external();
 
-    LocalMemory<Argument, localArguments> memory;
-    std::pmr::vector<Argument> arguments(&memory.resource);
-    arguments.reserve(invocation.arguments.size());
+    ArgumentList arguments(invocation.arguments.size());
     for (const auto& argument : invocation.arguments) {
         // Only carries the label: nothing is bound in this interpreter.
         if (const auto* labelled = argument.data.as<ExpressionKind::Assignment>())
-            arguments.push_back(Argument{labelled->name, evaluate(labelled->value)});
+            arguments.add(labelled->name, [&] { return evaluate(labelled->value); });
         else
-            arguments.push_back(Argument{"", ValueUnion::bork()});
+            arguments.add("", [] { return ValueUnion::bork(); });
     }
-    return callFunction(function, external, arguments);
+    return callFunction(function, external, arguments.view());
 }
 
 ValueUnion Interpreter::call(const Callable& callable, std::span<Argument> arguments)
@@ -467,9 +492,7 @@ ValueUnion Interpreter::callFunction(const UserFunction* function, const Externa
 
 ValueUnion Interpreter::callUserFunction(const UserFunction& function, std::span<Argument> arguments)
 {
-    LocalMemory<Bindings::Entry, Bindings::linearLimit> memory;
-    Interpreter body(budget_, stackDepth_, this, &memory.resource);
-    body.bindings_.reserve(Bindings::linearLimit);
+    Interpreter body(budget_, stackDepth_, this);
     for (auto& [label, value] : arguments) {
         const ArgumentMapping* mapping = nullptr;
         for (const auto& candidate : function.argumentMappings) {
@@ -515,15 +538,14 @@ ValueUnion Interpreter::collectResults(const ReturnMapping& mapping) const
                 continue;
         }
         ++kept;
-        ValueUnion key{EString(named ? mappings[index].outerName : std::string(name))};
-        auto existing = results.find(key);
-        if (existing == results.end()) {
-            results.emplace(std::move(key), value);
+        auto [entry, added] =
+            results.try_emplace(ValueUnion(EString(named ? mappings[index].outerName : std::string(name))), value);
+        if (added) {
             resultMapping.push_back(index);
         } else {
-            auto& winner = resultMapping[static_cast<std::size_t>(existing - results.begin())];
+            auto& winner = resultMapping[static_cast<std::size_t>(entry - results.begin())];
             if (index > winner) {
-                existing.value() = value;
+                entry.value() = value;
                 winner = index;
             }
         }

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <memory_resource>
 #include <span>
 #include <string_view>
 #include <vector>
@@ -51,9 +50,7 @@ public:
 private:
     // `caller` is the interpreter whose call runs this body, or null at the
     // top level; the body sees the caller's callables, never its variables.
-    // The bindings take their memory from `memory`.
-    Interpreter(WorkBudget& budget, std::int64_t stackDepth, const Interpreter* caller,
-                std::pmr::memory_resource* memory);
+    Interpreter(WorkBudget& budget, std::int64_t stackDepth, const Interpreter* caller);
 
     // Top level: executes one statement, recording its output or its errors.
     void execute(const Statement& statement);
