@@ -43,6 +43,39 @@ TEST(Invocation, ArgumentsAndScopes)
     });
 }
 
+// A body keeps its first few names in a flat list and moves them into a map
+// when there are more; both must behave alike, also while a value read from
+// the list is in use.
+TEST(Invocation, BodiesWithManyNames)
+{
+    const std::string eight = "function f = (a, b, c, d, e, g, h, k) ";
+    const std::string call = "\nf(a: 1, b: 2, c: 3, d: 4, e: 5, g: 6, h: 7, k: 8)";
+    expectDocuments({
+        // First-binding order survives the move, arguments first.
+        {eight + "-> * { m = 9\n n = 10\n p = 11 }" + call,
+         "func(a:b:c:d:e:g:h:k)->(*) | table with 11 entries (a, b, c, d, e, g, h, k, m, n, p)"},
+        {eight + "-> * { m = 9\n n = 10\n p = a + m + n }\ntable_get(key: \"p\", from: " + call.substr(1) + ")",
+         "func(a:b:c:d:e:g:h:k)->(*) | 20"},
+        // Re-binding is refused on either side of the move.
+        {eight + "{ m = 9\n k = 2 }" + call, "ERR cannot re-bind k"},
+        {eight + "{ m = 9\n a = 2 }" + call, "ERR cannot re-bind a"},
+        // The right operand binds the ninth name while the left one is a name.
+        {eight + "{ k + (m = 100) }" + call, "func(a:b:c:d:e:g:h:k) | 108"},
+        {eight + "{ (m = 100) + k }" + call, "func(a:b:c:d:e:g:h:k) | 108"},
+        // The callee is a parameter, and its argument binds the ninth name.
+        {"function twice = (x) { x * 2 }\n" + eight + "{ k(x: (m = 21)) }" +
+             "\nf(a: 1, b: 2, c: 3, d: 4, e: 5, g: 6, h: 7, k: twice)",
+         "func(x) | func(a:b:c:d:e:g:h:k) | 42"},
+        // More arguments than a call keeps in its frame; a repeated label
+        // keeps its first place and its later value.
+        {"function f = (a, b, c, d, e) -> * { y = 0\n z = 0 }\nr = f(e: 5, d: 4, c: 3, b: 2, a: 1, e: 50)\n"
+         "table_get(key: \"e\", from: r)",
+         "func(a:b:c:d:e)->(*) | table with 7 entries (e, d, c, b, a, y, z) | 50"},
+        {"function f = (a, b, c, d, e) { a - e }\nf(a: 1, b: 2, c: 3, d: 4, e: 5, z: 6)",
+         "ERR unexpected assignment of 'z' while invoking function"},
+    });
+}
+
 // Functions f1 … fn where each calls the one below and f1 calls `leaf`.
 std::string callChain(int length, std::string_view leaf)
 {
