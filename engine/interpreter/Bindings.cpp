@@ -15,18 +15,32 @@ const ValueUnion* Bindings::findInMap(std::string_view name) const
     return found == map_->end() ? nullptr : &found->second;
 }
 
+void Bindings::makeMap(std::size_t count)
+{
+    auto map = std::make_unique<Map>();
+    map->reserve(count);
+    for (auto& [bound, boundValue] : std::span(local(), count_))
+        map->emplace(bound, std::move(boundValue));
+    std::destroy_n(local(), count_);
+    count_ = 0;
+    map_ = std::move(map);
+}
+
 void Bindings::addToMap(std::string_view name, ValueUnion&& value)
 {
-    if (!map_) {
-        auto map = std::make_unique<Map>();
-        map->reserve(2 * linearLimit);
-        for (auto& [bound, boundValue] : std::span(local(), count_))
-            map->emplace(bound, std::move(boundValue));
-        std::destroy_n(local(), count_);
-        count_ = 0;
-        map_ = std::move(map);
-    }
+    if (!map_)
+        makeMap(2 * linearLimit);
     map_->emplace(name, std::move(value));
+}
+
+void Bindings::reserve(std::size_t count)
+{
+    if (count <= linearLimit)
+        return;
+    if (map_)
+        map_->reserve(count);
+    else
+        makeMap(count);
 }
 
 std::span<const Bindings::Entry> Bindings::entries() const

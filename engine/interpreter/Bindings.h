@@ -60,6 +60,9 @@ public:
             add(name, std::move(value));
     }
 
+    // Room for this many names; only worth it for more than the flat list holds.
+    void reserve(std::size_t count);
+
     std::size_t size() const { return map_ ? map_->size() : count_; }
     // Every binding in first-binding order.
     std::span<const Entry> entries() const;
@@ -76,6 +79,8 @@ private:
     const ValueUnion* findInMap(std::string_view name) const;
     // Moves the local entries into the map first, if they are still local.
     void addToMap(std::string_view name, ValueUnion&& value);
+    // Moves the local entries into a map with room for `count` names.
+    void makeMap(std::size_t count);
 
     Entry* local() { return reinterpret_cast<Entry*>(storage_); }
     const Entry* local() const { return reinterpret_cast<const Entry*>(storage_); }

@@ -2,6 +2,7 @@
 
 #include <cxxabi.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <iostream>
 #include <memory>
@@ -264,6 +265,13 @@ std::vector<Output> Interpreter::interpret(const std::vector<Statement>& stateme
     WorkBudget budget;
     Interpreter interpreter(budget, stackDepth, nullptr);
     interpreter.outputs_.reserve(statements.size());
+    // Room for the names the statements bind themselves, so that the
+    // bindings do not grow line by line.
+    interpreter.bindings_.reserve(static_cast<std::size_t>(
+        std::count_if(statements.begin(), statements.end(), [](const Statement& statement) {
+            const auto* expression = statement.asExpression();
+            return !expression || expression->data.as<ExpressionKind::Assignment>();
+        })));
     for (const auto& statement : statements) {
         if (budget.exhausted())
             break;

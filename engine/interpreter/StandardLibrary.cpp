@@ -1,6 +1,7 @@
 #include "interpreter/StandardLibrary.h"
 
 #include <algorithm>
+#include <array>
 #include <limits>
 #include <string_view>
 
@@ -293,12 +294,12 @@ constexpr BuiltIn builtIns[] = {
     {"describe", "describe(_)", describe},
 };
 
-// The length of the shortest built-in name.
-constexpr std::size_t shortestName = [] {
-    std::size_t shortest = std::numeric_limits<std::size_t>::max();
+// The length of the longest built-in name.
+constexpr std::size_t longestName = [] {
+    std::size_t longest = 0;
     for (const auto& builtIn : builtIns)
-        shortest = std::min(shortest, builtIn.key.size());
-    return shortest;
+        longest = std::max(longest, builtIn.key.size());
+    return longest;
 }();
 
 StandardLibrary::FunctionTable build()
@@ -322,14 +323,21 @@ const StandardLibrary::FunctionTable& StandardLibrary::functions()
 
 const ValueUnion* StandardLibrary::find(std::string_view name)
 {
-    // Eleven names: comparing them in order costs less than hashing the
-    // name, and the names of units, the commonest misses, are shorter than
-    // any of them.
-    if (name.size() < shortestName)
+    // Eleven names, found by their length and then in order, which costs
+    // less than hashing the name: most names looked up here, units and names
+    // about to be bound, have no built-in's length.
+    using Candidates = std::vector<std::pair<std::string_view, const ValueUnion*>>;
+    static const auto byLength = [] {
+        std::array<Candidates, longestName + 1> table;
+        for (const auto& [key, value] : functions().values_container())
+            table[key.size()].emplace_back(key, &value);
+        return table;
+    }();
+    if (name.size() >= byLength.size())
         return nullptr;
-    for (const auto& [key, value] : functions().values_container())
-        if (key == name)
-            return &value;
+    for (const auto& [key, value] : byLength[name.size()])
+        if (key.front() == name.front() && key == name)
+            return value;
     return nullptr;
 }
 
