@@ -1,5 +1,8 @@
 #include "interpreter/Bindings.h"
 
+// Inlined: names are short, and for short input XXH3's call costs more than
+// its hashing.
+#define XXH_INLINE_ALL
 #include <xxhash.h>
 
 namespace engine {

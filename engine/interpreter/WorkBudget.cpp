@@ -27,24 +27,12 @@ void WorkBudget::spendOnTable(const Table::Storage& entries, std::span<const Val
 
 std::size_t WorkBudget::storedBytes(const ValueUnion& value) { return storedValueBytes + heapBytes(value); }
 
-std::size_t WorkBudget::unitBytes(const Number& number)
+std::size_t WorkBudget::unitEntryBytes(const Number& number)
 {
     std::size_t bytes = 0;
     for (const auto& [name, exponent] : number.units)
         bytes += sizeof(Units::Entry) + name.size();
     return bytes;
-}
-
-std::size_t WorkBudget::heapBytes(const ValueUnion& value)
-{
-    // A number's copy shares its units.
-    if (value.kind() == ValueUnion::Kind::number)
-        return 0;
-    if (const auto* string = value.as<EString>())
-        return string->value.size();
-    if (const auto* error = value.as<ErrorValue>())
-        return error->message.size();
-    return 0;
 }
 
 } // namespace engine

@@ -6,11 +6,9 @@
 #include <string>
 
 #include "values/Table.h"
+#include "values/ValueUnion.h"
 
 namespace engine {
-
-class Number;
-class ValueUnion;
 
 // The work one run of the interpreter may do, shared by every interpreter of
 // that run (the top level and each function body). The language has no loops,
@@ -99,14 +97,23 @@ public:
     // The bytes a copy of the value allocates: the text of a string or an
     // error value. Numbers (their units), lists, tables and callables share
     // their storage, so copying them allocates nothing.
-    static std::size_t heapBytes(const ValueUnion& value);
+    // Inline, as it runs for every value read.
+    static std::size_t heapBytes(const ValueUnion& value)
+    {
+        switch (value.kind()) {
+        case ValueUnion::Kind::string: return value.as<EString>()->value.size();
+        case ValueUnion::Kind::error: return value.as<ErrorValue>()->message.size();
+        default: return 0;
+        }
+    }
     // The bytes of a number's units: what an operation on it may build anew.
-    static std::size_t unitBytes(const Number& number);
+    static std::size_t unitBytes(const Number& number) { return number.units.empty() ? 0 : unitEntryBytes(number); }
     // The bytes a value occupies in a list or a table.
     static std::size_t storedBytes(const ValueUnion& value);
 
 private:
     [[noreturn]] static void fail();
+    static std::size_t unitEntryBytes(const Number& number);
 
     std::uint64_t remaining_ = stepsPerRun;
     bool exhausted_ = false;
