@@ -40,7 +40,7 @@ void checkSize(std::size_t bytes, CountCharacters&& countCharacters)
         EString::checkResultSize(countCharacters(), bytes);
 }
 
-bool isAscii(const std::string& text)
+bool asciiOnly(const std::string& text)
 {
     return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
@@ -49,7 +49,7 @@ bool isAscii(const std::string& text)
 
 std::string EString::normalized() const
 {
-    if (isAscii(value))
+    if (asciiOnly(value))
         return value; // ASCII is already in NFC
     utf8proc_uint8_t* result = nullptr;
     const auto length = utf8proc_map(reinterpret_cast<const utf8proc_uint8_t*>(value.data()),
@@ -65,14 +65,14 @@ bool EString::operator==(const EString& other) const
 {
     if (value == other.value)
         return true;
-    if (isAscii(value) && isAscii(other.value))
+    if (asciiOnly(value) && asciiOnly(other.value))
         return false;
     return normalized() == other.normalized();
 }
 
 void EString::hash(Hasher& hasher) const
 {
-    if (isAscii(value))
+    if (asciiOnly(value))
         hasher.combine(std::string_view(value)); // already in NFC, so no copy
     else
         hasher.combine(std::string_view(normalized()));
@@ -88,6 +88,8 @@ ValueUnion EString::not_() const
         return true_();
     return ValueUnion::bork();
 }
+
+bool EString::isAscii() const { return asciiOnly(value); }
 
 std::size_t EString::length() const { return Graphemes::count(value); }
 

@@ -48,6 +48,8 @@ public:
 
     // The text in Normalization Form C.
     std::string normalized() const;
+    // Whether every byte is ASCII; such a text is its own normal form.
+    bool isAscii() const;
 };
 
 } // namespace engine

@@ -2,6 +2,11 @@
 
 #include <algorithm>
 
+// Inlined: table keys are short, and for short input XXH3's call costs more
+// than its hashing.
+#define XXH_INLINE_ALL
+#include <xxhash.h>
+
 #include "values/InterpretError.h"
 
 namespace engine {
@@ -112,6 +117,20 @@ bool TableKeyEqual::operator()(const ValueUnion& left, const ValueUnion& right) 
 
 std::size_t TableKeyHash::operator()(const ValueUnion& key) const
 {
+    // Texts and plain numbers, the commonest keys, hash their bytes in one
+    // go. Equal keys still hash alike: they are of one kind, equal texts have
+    // one normal form (which may be ASCII although the text is not, as for
+    // the Kelvin sign), and equal numbers have units or none alike.
+    if (const auto* string = key.as<EString>()) {
+        if (string->isAscii())
+            return static_cast<std::size_t>(XXH3_64bits(string->value.data(), string->value.size()));
+        const std::string normalized = string->normalized();
+        return static_cast<std::size_t>(XXH3_64bits(normalized.data(), normalized.size()));
+    }
+    if (const auto* number = key.as<Number>(); number && number->units.empty()) {
+        const std::int64_t parts[] = {number->numerator, number->denominator};
+        return static_cast<std::size_t>(XXH3_64bits(parts, sizeof parts));
+    }
     return static_cast<std::size_t>(Hasher::single([&](Hasher& hasher) {
         const auto kind = key.kind();
         if (kind == ValueUnion::Kind::number || kind == ValueUnion::Kind::string) {

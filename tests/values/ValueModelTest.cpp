@@ -204,16 +204,20 @@ TEST(Table, KeysAndInsertionOrder)
         next += 2;
     }
     table = table.with(string("cafe\u0301"), number(17)).with(string("z"), number(18));
+    // The Kelvin sign's normal form is the ASCII letter K.
+    table = table.with(string("K"), number(19)).with(string("\u212a"), number(20));
 
     std::string values;
     for (const auto& entry : table.value())
         values += describe(entry.second) + " ";
-    EXPECT_EQ(values, "18 17 3 4 5 6 7 8 9 10 11 12 13 14 15 16 ");
+    EXPECT_EQ(values, "18 17 3 4 5 6 7 8 9 10 11 12 13 14 15 16 20 ");
 
     const std::vector<std::pair<ValueUnion, std::string>> lookups = {
         {string("z"), "18"},
         {string("cafe\u0301"), "17"},
         {string("caf\u00e9"), "17"},
+        {string("K"), "20"},
+        {string("\u212a"), "20"},
         {number(1), "3"},
         {string("1"), "4"},
         {number(5, 1, {{"s", -1}, {"m", 1}}), "5"},
