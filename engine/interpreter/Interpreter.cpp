@@ -531,8 +531,10 @@ ValueUnion Interpreter::collectResults(const ReturnMapping& mapping) const
     results.reserve(bindings_.size());
     // For each result key, the index of the mapping that gave its value: of
     // two mappings with the same outer name, the one written later wins.
+    // Without names every key is a distinct bound name, so none is needed.
     std::vector<std::size_t> resultMapping;
-    resultMapping.reserve(bindings_.size());
+    if (named)
+        resultMapping.reserve(bindings_.size());
     std::size_t kept = 0;
     for (const auto& [name, value] : bindings_.entries()) {
         const auto kind = value.kind();
@@ -549,7 +551,8 @@ ValueUnion Interpreter::collectResults(const ReturnMapping& mapping) const
         auto [entry, added] =
             results.try_emplace(ValueUnion(EString(named ? mappings[index].outerName : std::string(name))), value);
         if (added) {
-            resultMapping.push_back(index);
+            if (named)
+                resultMapping.push_back(index);
         } else {
             auto& winner = resultMapping[static_cast<std::size_t>(entry - results.begin())];
             if (index > winner) {

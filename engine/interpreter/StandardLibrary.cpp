@@ -81,7 +81,9 @@ const T& requireKind(const ValueUnion& value, const std::string& wrongKind)
 // A string value, paid for and within the size limits.
 ValueUnion text(std::string value, Interpreter& interpreter)
 {
-    EString::checkResultSize(Graphemes::count(value), value.size());
+    // Every character takes at least one byte, so only a text of more bytes
+    // than the character limit needs its characters counted.
+    EString::checkResultSize(value.size() > EString::maxCharacters ? Graphemes::count(value) : 0, value.size());
     interpreter.budget().spendOnBytes(value.size());
     return EString(std::move(value));
 }
@@ -321,11 +323,19 @@ const StandardLibrary::FunctionTable& StandardLibrary::functions()
     return table;
 }
 
-const ValueUnion* StandardLibrary::find(std::string_view name)
+constexpr std::uint64_t StandardLibrary::nameLengths = [] {
+    std::uint64_t lengths = 0;
+    for (const auto& builtIn : builtIns) {
+        static_assert(longestName < 64);
+        lengths |= std::uint64_t{1} << builtIn.key.size();
+    }
+    return lengths;
+}();
+
+const ValueUnion* StandardLibrary::findByName(std::string_view name)
 {
     // Eleven names, found by their length and then in order, which costs
-    // less than hashing the name: most names looked up here, units and names
-    // about to be bound, have no built-in's length.
+    // less than hashing the name.
     using Candidates = std::vector<std::pair<std::string_view, const ValueUnion*>>;
     static const auto byLength = [] {
         std::array<Candidates, longestName + 1> table;

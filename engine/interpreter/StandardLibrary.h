@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -21,8 +22,17 @@ struct StandardLibrary {
     // Name to built-in callable; built once, thread-safely, on first use and
     // read-only afterwards.
     static const FunctionTable& functions();
-    // The built-in of that name, or null.
-    static const ValueUnion* find(std::string_view name);
+    // The built-in of that name, or null. Inline, so that the many names of
+    // no built-in's length cost a test.
+    static const ValueUnion* find(std::string_view name)
+    {
+        return name.size() < 64 && (nameLengths >> name.size()) & 1 ? findByName(name) : nullptr;
+    }
+
+private:
+    // Bit n is set when a built-in's name has n bytes.
+    static const std::uint64_t nameLengths;
+    static const ValueUnion* findByName(std::string_view name);
 };
 
 } // namespace engine

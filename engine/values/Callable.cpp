@@ -11,18 +11,6 @@ Callable Callable::userDefinedFunction(std::vector<ArgumentMapping> argumentMapp
         UserFunction{std::move(argumentMappings), std::move(returnMapping), std::move(body)}));
 }
 
-const UserFunction* Callable::userDefined() const
-{
-    const auto* function = std::get_if<std::shared_ptr<const UserFunction>>(&kind_);
-    return function ? function->get() : nullptr;
-}
-
-const ExternalFunction* Callable::external() const
-{
-    const auto* function = std::get_if<std::shared_ptr<const ExternalFunction>>(&kind_);
-    return function ? function->get() : nullptr;
-}
-
 bool Callable::operator==(const Callable& other) const
 {
     if (const auto* function = userDefined()) {

@@ -50,9 +50,17 @@ public:
     static Callable externalFunction(ExternalFunction function) { return Callable(std::move(function)); }
 
     const Kind& kind() const { return kind_; }
-    // Null unless the callable is of that case.
-    const UserFunction* userDefined() const;
-    const ExternalFunction* external() const;
+    // Null unless the callable is of that case. Inline: every call asks.
+    const UserFunction* userDefined() const
+    {
+        const auto* function = std::get_if<std::shared_ptr<const UserFunction>>(&kind_);
+        return function ? function->get() : nullptr;
+    }
+    const ExternalFunction* external() const
+    {
+        const auto* function = std::get_if<std::shared_ptr<const ExternalFunction>>(&kind_);
+        return function ? function->get() : nullptr;
+    }
 
     // Two user-defined functions with equal mappings and bodies, or two
     // built-ins of the same name.
