@@ -42,9 +42,12 @@ UnsignedWide gcd(UnsignedWide a, UnsignedWide b)
 // costs a fraction of 128-bit division.
 Fraction reduceNarrow(std::uint64_t n, std::uint64_t d, bool negative)
 {
-    const std::uint64_t divisor = std::gcd(n, d); // d ≠ 0, so divisor ≠ 0; 0/d gives 0/1
-    n /= divisor;
-    d /= divisor;
+    // Whole numbers, the commonest results, are in lowest terms already.
+    if (d != 1) {
+        const std::uint64_t divisor = std::gcd(n, d); // d ≠ 0, so divisor ≠ 0; 0/d gives 0/1
+        n /= divisor;
+        d /= divisor;
+    }
     if (n > std::uint64_t(largest) || d > std::uint64_t(largest))
         throwOverflow();
     const auto reducedNumerator = static_cast<std::int64_t>(n);
