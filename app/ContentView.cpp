@@ -14,6 +14,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "Appearance.h"
@@ -45,6 +47,27 @@ QRegularExpression lineAnchored(const QString& pattern)
         qFatal("Invalid highlight pattern %s", qPrintable(pattern));
     }
     return expression;
+}
+
+// The line feeds in `text`, four characters at a time: this runs on every
+// keystroke over the whole document.
+std::size_t lineFeedCount(QStringView text)
+{
+    constexpr std::uint64_t ones = 0x0001000100010001;
+    constexpr std::uint64_t highBits = 0x8000800080008000;
+    const char16_t* at = text.utf16();
+    const char16_t* end = at + text.size();
+    std::size_t count = 0;
+    for (; end - at >= 4; at += 4) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, at, sizeof word);
+        // A line feed becomes zero, and a zero character is one that borrows.
+        const auto feedsZeroed = word ^ (ones * u'\n');
+        if (((feedsZeroed - ones) & ~feedsZeroed & highBits) != 0) {
+            count += static_cast<std::size_t>(std::count(at, at + 4, u'\n'));
+        }
+    }
+    return count + static_cast<std::size_t>(std::count(at, end, u'\n'));
 }
 
 QToolButton* accessoryButton(const QIcon& icon, const QString& toolTip)
@@ -199,7 +222,7 @@ void ContentView::scheduleEvaluation()
 
 void ContentView::updateGutterWidth()
 {
-    gutterWidth_ = Layout::gutterWidth(static_cast<std::size_t>(source_.count(u'\n')) + 1);
+    gutterWidth_ = Layout::gutterWidth(lineFeedCount(source_) + 1);
     if (ruler_) {
         ruler_->setGutterWidth(gutterWidth_);
     }
@@ -264,18 +287,14 @@ void ContentView::setUpRuler(TextView* textView)
 void ContentView::resultsChanged()
 {
     // Measured once per evaluation, never while painting, and only the
-    // results that differ from the last ones measured on their line.
+    // results that changed: shaping ten thousand texts anew would cost more
+    // than evaluating them.
     const QFontMetricsF metrics(Appearance::monospacedFont());
     const QStringList& results = bridge_.renderedOutputList();
-    std::vector<double> widths;
-    widths.reserve(static_cast<std::size_t>(results.size()));
-    for (qsizetype line = 0; line < results.size(); ++line) {
-        const bool known = line < measuredResults_.size() && measuredResults_[line] == results[line];
-        widths.push_back(known ? resultWidths_[static_cast<std::size_t>(line)]
-                               : metrics.horizontalAdvance(results[line]));
+    resultWidths_.resize(static_cast<std::size_t>(results.size()));
+    for (const qsizetype line : bridge_.changedLines()) {
+        resultWidths_[static_cast<std::size_t>(line)] = metrics.horizontalAdvance(results[line]);
     }
-    measuredResults_ = results;
-    resultWidths_ = std::move(widths);
     // Whole pixels: widgets are laid out on them, and the editor's padding
     // and the results column must agree exactly.
     const qreal widest = std::ceil(Layout::widestResult(resultWidths_));
@@ -285,7 +304,7 @@ void ContentView::resultsChanged()
         layoutEditorArea();
     }
     if (ruler_) {
-        ruler_->update();
+        ruler_->refreshResults();
     }
     refreshStatus();
 }
