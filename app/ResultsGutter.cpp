@@ -61,14 +61,26 @@ std::vector<ResultsGutter::Row> ResultsGutter::rows() const
     const QStringList& results = bridge_->renderedOutputList();
     const qreal x = Layout::resultsX(width(), rightPadding_);
     const qreal verticalOffset = scrollWatcher_->verticalOffset();
-    for (int line = 0; line < results.size(); ++line) {
-        const auto y = lineNumberYOffset_->constFind(line);
-        if (y == lineNumberYOffset_->constEnd()) {
-            continue;
-        }
+    const auto add = [&](int line, qreal y) {
         const QString& result = results[line];
         rows.push_back({line, result.isEmpty() ? QStringLiteral(" ") : result,
-                        QPointF(x, Layout::resultsY(*y, verticalOffset))});
+                        QPointF(x, Layout::resultsY(y, verticalOffset))});
+    };
+    // Usually few lines have been drawn: walk those rather than every line.
+    if (lineNumberYOffset_->size() < results.size()) {
+        for (auto y = lineNumberYOffset_->constBegin(); y != lineNumberYOffset_->constEnd(); ++y) {
+            if (y.key() >= 0 && y.key() < results.size()) {
+                add(y.key(), y.value());
+            }
+        }
+        std::sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) { return a.line < b.line; });
+        return rows;
+    }
+    for (int line = 0; line < results.size(); ++line) {
+        const auto y = lineNumberYOffset_->constFind(line);
+        if (y != lineNumberYOffset_->constEnd()) {
+            add(line, *y);
+        }
     }
     return rows;
 }
