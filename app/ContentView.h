@@ -6,7 +6,6 @@
 #include <QList>
 #include <QPointer>
 #include <QString>
-#include <QStringList>
 #include <QWidget>
 
 #include "BridgeAdapter.h"
