@@ -7,10 +7,6 @@
 #include <QTextBlock>
 #include <QTextLayout>
 
-#include <algorithm>
-#include <cstdint>
-#include <cstring>
-
 namespace tarvine {
 
 QString withLineFeeds(QString text)
@@ -33,26 +29,13 @@ TextView::TextView(QWidget* parent)
 QString TextView::text() const
 {
     // Blocks end in paragraph separators. This runs over the whole document
-    // on every keystroke, so it looks at four characters at a time and only
-    // at the separators one by one.
+    // on every keystroke: indexOf scans with vector instructions, so a line
+    // costs one call.
     QString raw = document()->toRawText();
-    constexpr std::uint64_t ones = 0x0001000100010001;
-    constexpr std::uint64_t highBits = 0x8000800080008000;
-    char16_t* at = reinterpret_cast<char16_t*>(raw.data());
-    char16_t* const end = at + raw.size();
-    const auto replace = [](char16_t* from, char16_t* to) {
-        std::replace(from, to, char16_t(QChar::ParagraphSeparator), u'\n');
-    };
-    for (; end - at >= 4; at += 4) {
-        std::uint64_t word = 0;
-        std::memcpy(&word, at, sizeof word);
-        // A separator becomes zero, and a zero character is one that borrows.
-        const auto separatorsZeroed = word ^ (ones * static_cast<std::uint64_t>(QChar::ParagraphSeparator));
-        if (((separatorsZeroed - ones) & ~separatorsZeroed & highBits) != 0) {
-            replace(at, at + 4);
-        }
+    const QChar separator(QChar::ParagraphSeparator);
+    for (qsizetype at = raw.indexOf(separator); at >= 0; at = raw.indexOf(separator, at + 1)) {
+        raw[at] = u'\n';
     }
-    replace(at, end);
     return raw;
 }
 
