@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <vector>
+
 #include "core/Bridge.h"
 
 namespace tarvine {
@@ -24,6 +26,9 @@ public:
     const QStringList& renderedOutputList() const { return renderedOutputList_; }
     // The messages of the last evaluation's errors, one per line.
     const QString& errorOutput() const { return errorOutput_; }
+    // The lines whose text the last resultsChanged changed, ascending, lines
+    // that appeared included; lines that went away are beyond the list's end.
+    const std::vector<qsizetype>& changedLines() const { return changedLines_; }
 
     const Bridge& bridge() const { return bridge_; }
 
@@ -37,6 +42,8 @@ signals:
 
 private:
     void publish();
+    // Brings renderedOutputList_ up to the bridge's texts; true if it changed.
+    bool convertRenderedLines();
 
     Bridge bridge_;
     // The bridge's texts that renderedOutputList_ was converted from; held so
@@ -45,6 +52,7 @@ private:
     Bridge::RenderedLines converted_;
     QString cacheInfo_;
     QStringList renderedOutputList_;
+    std::vector<qsizetype> changedLines_;
     QString errorOutput_;
 };
 

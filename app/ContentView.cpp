@@ -47,6 +47,17 @@ QRegularExpression lineAnchored(const QString& pattern)
     return expression;
 }
 
+// The line feeds in `text`. This runs on every keystroke over the whole
+// document: indexOf scans with vector instructions, so a line costs one call.
+std::size_t lineFeedCount(QStringView text)
+{
+    std::size_t count = 0;
+    for (qsizetype at = text.indexOf(u'\n'); at >= 0; at = text.indexOf(u'\n', at + 1)) {
+        ++count;
+    }
+    return count;
+}
+
 QToolButton* accessoryButton(const QIcon& icon, const QString& toolTip)
 {
     auto* button = new QToolButton;
@@ -199,7 +210,7 @@ void ContentView::scheduleEvaluation()
 
 void ContentView::updateGutterWidth()
 {
-    gutterWidth_ = Layout::gutterWidth(static_cast<std::size_t>(source_.count(u'\n')) + 1);
+    gutterWidth_ = Layout::gutterWidth(lineFeedCount(source_) + 1);
     if (ruler_) {
         ruler_->setGutterWidth(gutterWidth_);
     }
@@ -264,18 +275,14 @@ void ContentView::setUpRuler(TextView* textView)
 void ContentView::resultsChanged()
 {
     // Measured once per evaluation, never while painting, and only the
-    // results that differ from the last ones measured on their line.
+    // results that changed: shaping ten thousand texts anew would cost more
+    // than evaluating them.
     const QFontMetricsF metrics(Appearance::monospacedFont());
     const QStringList& results = bridge_.renderedOutputList();
-    std::vector<double> widths;
-    widths.reserve(static_cast<std::size_t>(results.size()));
-    for (qsizetype line = 0; line < results.size(); ++line) {
-        const bool known = line < measuredResults_.size() && measuredResults_[line] == results[line];
-        widths.push_back(known ? resultWidths_[static_cast<std::size_t>(line)]
-                               : metrics.horizontalAdvance(results[line]));
+    resultWidths_.resize(static_cast<std::size_t>(results.size()));
+    for (const qsizetype line : bridge_.changedLines()) {
+        resultWidths_[static_cast<std::size_t>(line)] = metrics.horizontalAdvance(results[line]);
     }
-    measuredResults_ = results;
-    resultWidths_ = std::move(widths);
     // Whole pixels: widgets are laid out on them, and the editor's padding
     // and the results column must agree exactly.
     const qreal widest = std::ceil(Layout::widestResult(resultWidths_));
@@ -285,7 +292,7 @@ void ContentView::resultsChanged()
         layoutEditorArea();
     }
     if (ruler_) {
-        ruler_->update();
+        ruler_->refreshResults();
     }
     refreshStatus();
 }

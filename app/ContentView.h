@@ -6,7 +6,6 @@
 #include <QList>
 #include <QPointer>
 #include <QString>
-#include <QStringList>
 #include <QWidget>
 
 #include "BridgeAdapter.h"
@@ -90,10 +89,7 @@ private:
     QString source_;
     qreal gutterWidth_;
     qreal rightPadding_ = 0;
-    // The results last measured and their widths, by line: a keystroke
-    // changes a few results, and shaping ten thousand texts anew would cost
-    // more than evaluating them.
-    QStringList measuredResults_;
+    // The width of each line's result, kept up to date line by line.
     std::vector<double> resultWidths_;
     // How long the last evaluation took, in milliseconds.
     qint64 lastEvaluationDuration_ = 0;

@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QPaintEvent>
 
+#include <algorithm>
 #include <cmath>
 
 #include "Appearance.h"
@@ -36,13 +37,28 @@ public:
         const auto same = [](const LineNumberGutter::Label& a, const LineNumberGutter::Label& b) {
             return a.line == b.line && a.text == b.text && a.position == b.position;
         };
-        if (newFont == font && std::equal(results.begin(), results.end(), newResults.begin(), newResults.end(), same)) {
-            return;
+        QRegion dirty;
+        if (newFont == font && results.size() == newResults.size()) {
+            // Typing changes a result or two of the same lines.
+            for (std::size_t i = 0; i < results.size(); ++i) {
+                if (!same(results[i], newResults[i])) {
+                    dirty += area(results[i]);
+                    dirty += area(newResults[i]);
+                }
+            }
+            if (dirty.isEmpty()) {
+                return;
+            }
+        } else {
+            for (const auto& label : results) {
+                dirty += area(label);
+            }
+            for (const auto& label : newResults) {
+                dirty += area(label);
+            }
         }
-        QRegion dirty = area(results);
         font = newFont;
         results = std::move(newResults);
-        dirty += area(results);
         update(dirty);
     }
 
@@ -62,24 +78,22 @@ protected:
         painter.setPen(Appearance::labelColor());
         const QFontMetricsF metrics(font);
         for (const auto& result : results) {
-            const QRectF box(result.position, QSizeF(metrics.horizontalAdvance(result.text), metrics.height()));
-            if (event->region().intersects(box.toAlignedRect())) {
+            if (event->region().intersects(area(result))) {
                 painter.drawText(result.position + QPointF(0, metrics.ascent()), result.text);
             }
         }
     }
 
 private:
-    QRegion area(const std::vector<LineNumberGutter::Label>& labels) const
+    // A result's row, from its left edge to the layer's right edge, where
+    // every result ends: cheaper than shaping its text to measure it.
+    QRect area(const LineNumberGutter::Label& label) const
     {
         const QFontMetricsF metrics(font);
-        QRegion region;
-        for (const auto& label : labels) {
-            region += QRectF(label.position, QSizeF(metrics.horizontalAdvance(label.text), metrics.height()))
-                          .toAlignedRect()
-                          .adjusted(-1, -1, 1, 1);
-        }
-        return region;
+        const qreal left = label.position.x();
+        return QRectF(left, label.position.y(), std::max<qreal>(width() - left, 0), metrics.height())
+            .toAlignedRect()
+            .adjusted(-1, -1, 1, 1);
     }
 };
 
@@ -97,9 +111,15 @@ LineNumberGutter::LineNumberGutter(TextView* textView, QColor foregroundColor, Q
 {
     textView->setVerticalRuler(this);
     textView->setRulerThickness(static_cast<int>(std::ceil(gutterWidth_)));
-    // Every repaint of the text (typing, scrolling, the caret) redraws the
-    // ruler: it walks only the visible lines.
-    connect(textView, &QPlainTextEdit::updateRequest, this, [this] { update(); });
+    // Every repaint of the text (typing, scrolling, the caret) repaints the
+    // ruler beside it: all of it when the text scrolled, else the same band.
+    connect(textView, &QPlainTextEdit::updateRequest, this, [this](const QRect& rect, int dy) {
+        if (dy != 0) {
+            update();
+        } else {
+            update(0, rect.y(), width(), rect.height());
+        }
+    });
 }
 
 LineNumberGutter::~LineNumberGutter()
@@ -138,6 +158,46 @@ void LineNumberGutter::setLineNumberToResult(LineNumberToResult lineNumberToResu
     update();
 }
 
+void LineNumberGutter::refreshResults()
+{
+    if (!textView_ || !resultLayer_) {
+        return;
+    }
+    const QFont font = textView_->font();
+    resultLayer_->setResults(resultsOf(textView_->visibleLines()), font);
+}
+
+std::vector<LineNumberGutter::Label> LineNumberGutter::resultsOf(const std::vector<VisibleLine>& lines) const
+{
+    std::vector<Label> results;
+    QWidget* host = resultLayer_ ? resultLayer_->parentWidget() : nullptr;
+    if (!lineNumberToResult_ || !host || !textView_) {
+        return results;
+    }
+    const qreal resultX = Layout::rulerResultX(textView_->textAreaWidth(), gutterWidth_);
+    results.reserve(lines.size());
+    for (const VisibleLine& line : lines) {
+        results.push_back({line.index, lineNumberToResult_(line.index), mapTo(host, QPointF(resultX, line.top))});
+    }
+    return results;
+}
+
+qreal LineNumberGutter::labelWidth(const QFontMetricsF& metrics, const QString& number)
+{
+    // The same few numbers are drawn on every keystroke; shaping them each
+    // time cost more than the rest of the ruler.
+    if (const auto known = labelWidths_.constFind(number); known != labelWidths_.constEnd()) {
+        return *known;
+    }
+    constexpr qsizetype maxKnownWidths = 1000;
+    if (labelWidths_.size() >= maxKnownWidths) {
+        labelWidths_.clear();
+    }
+    const qreal width = metrics.horizontalAdvance(number);
+    labelWidths_.insert(number, width);
+    return width;
+}
+
 void LineNumberGutter::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
@@ -149,30 +209,32 @@ void LineNumberGutter::paintEvent(QPaintEvent* event)
     }
 
     const QFont font = textView_->font();
+    if (font != labelFont_) {
+        labelFont_ = font;
+        labelWidths_.clear();
+    }
     const QFontMetricsF metrics(font);
     painter.setFont(font);
     painter.setPen(foregroundColor_);
     // The ruler's top is the viewport's top, so viewport y is ruler y.
     const qreal verticalOffset = textView_->verticalOffset();
-    const qreal resultX = Layout::rulerResultX(textView_->textAreaWidth(), gutterWidth_);
-    QWidget* host = resultLayer_ ? resultLayer_->parentWidget() : nullptr;
-    std::vector<Label> results;
+    const std::vector<VisibleLine> lines = textView_->visibleLines();
 
-    for (const VisibleLine& line : textView_->visibleLines()) {
+    for (const VisibleLine& line : lines) {
         const QString number = QString::number(line.index + 1);
-        const QPointF position(Layout::lineNumberLabelX(gutterWidth_, metrics.horizontalAdvance(number)), line.top);
-        painter.drawText(position + QPointF(0, metrics.ascent()), number);
+        const QPointF position(Layout::lineNumberLabelX(gutterWidth_, labelWidth(metrics, number)), line.top);
+        // Every visible line is laid out and reported; only those in the
+        // repainted band are drawn.
+        if (event->region().intersects(QRectF(0, line.top, width(), metrics.height()).toAlignedRect())) {
+            painter.drawText(position + QPointF(0, metrics.ascent()), number);
+        }
         drawnLineNumbers_.push_back({line.index, number, position});
         if (lineNumberPosition_) {
             lineNumberPosition_(line.index, line.top + verticalOffset);
         }
-        if (lineNumberToResult_ && host) {
-            results.push_back({line.index, lineNumberToResult_(line.index),
-                               mapTo(host, QPointF(resultX, line.top))});
-        }
     }
     if (resultLayer_) {
-        resultLayer_->setResults(std::move(results), font);
+        resultLayer_->setResults(resultsOf(lines), font);
     }
 }
 

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QColor>
+#include <QFont>
+#include <QFontMetricsF>
+#include <QHash>
 #include <QPointer>
 #include <QString>
 #include <QWidget>
@@ -12,6 +15,7 @@ namespace tarvine {
 
 class TextView;
 class ResultLayer;
+struct VisibleLine;
 
 // The ruler in the text view's left margin. It numbers the visible lines,
 // reports where each one lies, and may draw each line's result just right of
@@ -45,6 +49,10 @@ public:
     void setColors(QColor foregroundColor, QColor backgroundColor);
     void setLineNumberToResult(LineNumberToResult lineNumberToResult);
 
+    // Hands the results of the visible lines to the layer that shows them,
+    // without repainting the ruler: for new results on unchanged lines.
+    void refreshResults();
+
     // The line numbers of the last pass, in ruler coordinates.
     const std::vector<Label>& drawnLineNumbers() const { return drawnLineNumbers_; }
     // The results of the last pass, in the host's coordinates.
@@ -54,6 +62,9 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    std::vector<Label> resultsOf(const std::vector<VisibleLine>& lines) const;
+    qreal labelWidth(const QFontMetricsF& metrics, const QString& number);
+
     QPointer<TextView> textView_;
     QColor foregroundColor_;
     QColor backgroundColor_;
@@ -62,6 +73,9 @@ private:
     qreal gutterWidth_;
     QPointer<ResultLayer> resultLayer_;
     std::vector<Label> drawnLineNumbers_;
+    // The widths of line-number labels in labelFont_.
+    QHash<QString, qreal> labelWidths_;
+    QFont labelFont_;
 };
 
 } // namespace tarvine

@@ -45,11 +45,17 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    void resultsChanged();
+    // Where a row whose text starts at `position` may paint.
+    QRect rowArea(QPointF position) const;
+
     const BridgeAdapter* bridge_;
     const ScrollWatcher* scrollWatcher_;
     const QHash<int, qreal>* lineNumberYOffset_;
     qreal rightPadding_ = 0;
     bool resultsGutterVersionOne_ = true;
+    // The number of lines with a result when the results last changed.
+    qsizetype shownLineCount_ = 0;
 };
 
 } // namespace tarvine

@@ -1,6 +1,8 @@
 #include "PeopleReport.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 
 #include <utf8proc.h>
 
@@ -31,23 +33,65 @@ std::vector<std::string_view> splitLines(std::string_view source)
     }
 }
 
-// A result that spans lines would break the column; show its line feeds.
-std::string oneLine(std::string_view result)
+// Whether a result fits on one line as it is: no line feed, no carriage return.
+bool isOneLine(std::string_view result)
 {
-    std::string text;
-    for (char c : result) {
+    return !std::memchr(result.data(), '\n', result.size()) && !std::memchr(result.data(), '\r', result.size());
+}
+
+// The bytes a result takes on one line: each line feed shows as the three
+// bytes of U+21B5, and carriage returns are dropped.
+std::size_t oneLineSize(std::string_view result)
+{
+    std::size_t size = result.size();
+    for (const char c : result) {
         if (c == '\n')
-            text += "\u21B5";
-        else if (c != '\r')
-            text += c;
+            size += 2;
+        else if (c == '\r')
+            size -= 1;
     }
-    return text;
+    return size;
+}
+
+// Writes a result that spans lines on one line, since it would break the
+// column: line feeds show as U+21B5. Returns the end of what it wrote.
+char* putOnOneLine(char* out, std::string_view result)
+{
+    constexpr std::string_view lineFeedMark = "\u21B5";
+    for (const char c : result) {
+        if (c == '\n')
+            out = std::copy(lineFeedMark.begin(), lineFeedMark.end(), out);
+        else if (c != '\r')
+            *out++ = c;
+    }
+    return out;
+}
+
+// Whether every byte is ASCII other than a tab, so that the width is the
+// length. Eight bytes at a time: the common line is plain ASCII.
+bool isPlainAscii(std::string_view text)
+{
+    constexpr std::uint64_t ones = 0x0101010101010101;
+    constexpr std::uint64_t highBits = 0x8080808080808080;
+    std::size_t i = 0;
+    for (; i + sizeof(std::uint64_t) <= text.size(); i += sizeof(std::uint64_t)) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, text.data() + i, sizeof word);
+        // A tab byte becomes zero, and a zero byte is one that borrows.
+        const auto tabsZeroed = word ^ (ones * static_cast<unsigned char>('\t'));
+        if ((word & highBits) != 0 || ((tabsZeroed - ones) & ~tabsZeroed & highBits) != 0)
+            return false;
+    }
+    return std::all_of(text.begin() + static_cast<std::ptrdiff_t>(i), text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80 && c != '\t'; });
 }
 
 } // namespace
 
 std::size_t displayWidth(std::string_view text)
 {
+    if (isPlainAscii(text))
+        return text.size();
     std::size_t width = 0;
     // Most lines are ASCII: each byte is a character a column wide, and only
     // tabs need more thought (a line holds no line feed, so no CR LF pair).
@@ -79,20 +123,37 @@ std::string formatForPeople(std::string_view source, const std::vector<std::stri
         widths.push_back(displayWidth(line));
         column = std::max(column, std::min(widths.back(), maxResultColumn));
     }
+    const auto hasResult = [&](std::size_t i) { return i < results.size() && !results[i].empty(); };
+    const auto padding = [&](std::size_t i) { return column > widths[i] ? column - widths[i] : 0; };
 
-    std::string report;
+    // The report's size is known before it is written, so it is written
+    // into place rather than appended piece by piece.
+    std::size_t size = 0;
+    // Whether each result must be rewritten to stay on one line; most are not.
+    std::vector<bool> rewritten(lines.size());
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        size += lines[i].size() + 1;
+        if (hasResult(i)) {
+            rewritten[i] = !isOneLine(results[i]);
+            size += padding(i) + resultMarker.size() + (rewritten[i] ? oneLineSize(results[i]) : results[i].size());
+        }
+    }
+    std::string report(size, '\0');
+    char* out = report.data();
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const bool isLastEmptyLine = i + 1 == lines.size() && lines[i].empty() && i > 0;
-        if (isLastEmptyLine && (i >= results.size() || results[i].empty()))
+        if (isLastEmptyLine && !hasResult(i))
             break; // the empty line after a final line feed
-        report += lines[i];
-        if (i < results.size() && !results[i].empty()) {
-            report.append(column > widths[i] ? column - widths[i] : 0, ' ');
-            report += resultMarker;
-            report += oneLine(results[i]);
+        out = std::copy(lines[i].begin(), lines[i].end(), out);
+        if (hasResult(i)) {
+            out = std::fill_n(out, padding(i), ' ');
+            out = std::copy(resultMarker.begin(), resultMarker.end(), out);
+            out = rewritten[i] ? putOnOneLine(out, results[i])
+                               : std::copy(results[i].begin(), results[i].end(), out);
         }
-        report += '\n';
+        *out++ = '\n';
     }
+    report.resize(static_cast<std::size_t>(out - report.data()));
     return report;
 }
 

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -77,14 +79,48 @@ bool readInput(const std::optional<std::string>& file, std::string& text, std::s
             error = "cannot read '" + *file + "'";
             return false;
         }
-        contents << stream.rdbuf();
+        // A file of known size is read in one piece, without a stream
+        // buffer's copy; anything else (a pipe, a device) streams.
+        std::error_code sizeUnknown;
+        const auto size = std::filesystem::is_regular_file(*file, sizeUnknown)
+                              ? std::filesystem::file_size(*file, sizeUnknown)
+                              : std::uintmax_t(0);
+        if (!sizeUnknown && size > 0) {
+            text.resize(static_cast<std::size_t>(size));
+            stream.read(text.data(), static_cast<std::streamsize>(size));
+            text.resize(static_cast<std::size_t>(stream.gcount()));
+            // The file may have grown since its size was taken.
+            if (!stream.bad() && stream.peek() != std::ifstream::traits_type::eof())
+                contents << stream.rdbuf();
+        } else {
+            contents << stream.rdbuf();
+        }
         if (stream.bad()) {
             error = "cannot read '" + *file + "'";
             return false;
         }
+        text += std::move(contents).str();
+        return true;
     }
     text = std::move(contents).str();
     return true;
+}
+
+// Plain ASCII is valid UTF-8, and most documents are plain ASCII: checked
+// eight bytes at a time, they skip the byte-by-byte validation.
+bool isAscii(std::string_view text)
+{
+    constexpr std::uint64_t highBits = 0x8080808080808080;
+    std::uint64_t seen = 0;
+    std::size_t i = 0;
+    for (; i + sizeof(std::uint64_t) <= text.size(); i += sizeof(std::uint64_t)) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, text.data() + i, sizeof word);
+        seen |= word;
+    }
+    for (; i < text.size(); ++i)
+        seen |= static_cast<unsigned char>(text[i]);
+    return (seen & highBits) == 0;
 }
 
 // Where each line of a text begins, so that each error finds its line at once
@@ -193,7 +229,8 @@ int main(int argc, char** argv)
         return fail(error);
     if (source.rfind(byteOrderMark, 0) == 0)
         source.erase(0, byteOrderMark.size());
-    if (const auto valid = engine::Graphemes::validUtf8Length(source); valid < source.size())
+    if (const auto valid = isAscii(source) ? source.size() : engine::Graphemes::validUtf8Length(source);
+        valid < source.size())
         return fail("the input is not valid UTF-8 " + placeOf(source, valid));
     const std::string name = commandLine.file.value_or("<stdin>");
 

@@ -42,14 +42,12 @@ Bridge::RenderedLines fileUnderLines(const std::vector<engine::Output>& outputs,
         const auto line = output.sourceStatement.token().sourceLine;
         if (line < 0 || static_cast<std::size_t>(line) >= lines)
             continue;
+        // Written straight into the line's text: most fit its own small
+        // buffer, so most lines cost no allocation at all.
         auto& text = (*rendered)[static_cast<std::size_t>(line)];
-        auto value = engine::ASTWriter::writeValue(output.value, engine::NumberFormat::mixed, false);
-        if (text.empty()) {
-            text = std::move(value);
-        } else {
+        if (!text.empty())
             text += ", ";
-            text += value;
-        }
+        engine::ASTWriter::appendValue(text, output.value, engine::NumberFormat::mixed, false);
     }
     return rendered;
 }

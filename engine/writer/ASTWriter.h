@@ -18,6 +18,9 @@ namespace engine {
 struct ASTWriter {
     // The text of a value. `raw` leaves a top-level string unquoted.
     static std::string writeValue(const ValueUnion& value, NumberFormat numberFormat, bool raw);
+    // The same text, appended to `text`: a caller that gathers many results
+    // in one string saves a string per result.
+    static void appendValue(std::string& text, const ValueUnion& value, NumberFormat numberFormat, bool raw);
     // Units by exponent, highest first; "m per s", "(m²)", "(per s²)".
     static std::string writeUnits(const Units& units);
     // The prime factors in ascending order, with multiplicity; below 2, none.

@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "Appearance.h"
+#include "BridgeAdapter.h"
 #include "ContentView.h"
 #include "DocumentWindow.h"
 #include "HighlightingEditor/HighlightingEditor.h"
@@ -390,6 +391,59 @@ private slots:
         delete view;
         delete window;
         QTRY_VERIFY(app->windows().isEmpty());
+    }
+
+    // Line breaks are found four characters at a time: wherever they fall,
+    // the text and the ruler must count every line.
+    void theTextAndTheRulerFindEveryLine()
+    {
+        ContentView* view = openWindow();
+        QVERIFY(view);
+        for (const int count : {9, 10, 99, 100, 101}) {
+            QStringList lines;
+            for (int i = 0; i < count; ++i) {
+                lines << QString(i % 7, QChar(u'a' + i % 5));
+            }
+            const QString text = lines.join(u'\n');
+            QApplication::clipboard()->setText(text);
+            QTest::keyClick(view->textView(), Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClick(view->textView(), Qt::Key_V, Qt::ControlModifier);
+            QCOMPARE(view->source(), text);
+            QCOMPARE(view->textView()->text(), text);
+            QCOMPARE(view->gutterWidth(), Layout::gutterWidth(static_cast<std::size_t>(count)));
+        }
+    }
+
+    // Only the lines whose results changed are converted again; the list
+    // must still be the bridge's texts, line for line.
+    void theAdapterFollowsTheBridgeLineByLine()
+    {
+        BridgeAdapter adapter;
+        const auto converted = [&adapter] {
+            QStringList all;
+            for (const auto& text : adapter.bridge().renderedOutputList()) {
+                all << QString::fromStdString(text);
+            }
+            return all;
+        };
+        struct Step {
+            const char* source;
+            std::vector<qsizetype> changed;
+        };
+        const std::vector<Step> steps = {
+            {"1\n2\n3", {0, 1, 2}},
+            {"1\n5\n3\n4", {1, 3}},
+            {"1\n5\n3\n4", {}},
+            {"1", {}},
+            {"\"open", {}},
+            {"1\n\n\"\u00e9\"", {0, 1, 2}},
+            {"1\n2\n\"\u00e9\"", {1}},
+        };
+        for (const auto& step : steps) {
+            adapter.execute(QString::fromUtf8(step.source));
+            QCOMPARE(adapter.renderedOutputList(), converted());
+            QCOMPARE(adapter.changedLines(), step.changed);
+        }
     }
 
     void theFunctionListShowsEveryBuiltInSorted()

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -87,6 +88,44 @@ TEST(Cli, CrlfAndAByteOrderMarkChangeNothing)
             }
         }
     }
+}
+
+// Line widths are checked eight bytes at a time: a tab or a wider character
+// anywhere in such a block must still move the results column.
+TEST(Cli, TheColumnCountsTabsAndWideCharactersAnywhereInALine)
+{
+    struct Piece {
+        std::string text;
+        // The comment's width after its first `at` + 2 columns.
+        std::size_t (*width)(std::size_t before);
+    };
+    const std::vector<Piece> pieces = {
+        {"\t", [](std::size_t before) { return (before / 8 + 1) * 8 - before; }},
+        {"\u65E5", [](std::size_t) { return std::size_t(2); }},
+        {"\u00E9", [](std::size_t) { return std::size_t(1); }},
+        {"x", [](std::size_t) { return std::size_t(1); }},
+    };
+    for (std::size_t at = 0; at < 20; ++at) {
+        for (const auto& piece : pieces) {
+            const std::string comment = "# " + std::string(at, 'a') + piece.text + "bbb";
+            const auto column = 2 + at + piece.width(2 + at) + 3;
+            const auto run = runCli({}, comment + "\n1\n");
+            EXPECT_EQ(run.out, comment + "\n1" + spaces(column - 1) + "  # 1\n") << at << " " << piece.text;
+        }
+    }
+}
+
+TEST(Cli, AFileReadsAsItsTextOnStandardInput)
+{
+    std::string text;
+    for (int i = 0; i < 2000; ++i)
+        text += "v" + std::to_string(i) + " = " + std::to_string(i) + " kg / 8\n";
+    const auto fromFile = runCli({writeFile("long.calc", text)});
+    const auto fromInput = runCli({}, text);
+    EXPECT_EQ(fromFile.status, 0);
+    EXPECT_EQ(fromFile.out, fromInput.out);
+    EXPECT_EQ(std::count(fromFile.out.begin(), fromFile.out.end(), '\n'), 2000);
+    EXPECT_TRUE(fromFile.out.ends_with("# 249.875 kg\n")) << fromFile.out.substr(fromFile.out.size() - 40);
 }
 
 TEST(Cli, ReadsAFileAndPointsPastTheLineEnd)

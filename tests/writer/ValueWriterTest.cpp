@@ -42,6 +42,86 @@ TEST(ValueWriter, FloatTextMatchesPrintf)
     }
 }
 
+// Denominators of 2s and 5s are written from the exact fraction instead of
+// the double; the text must still be what "%.15g" makes of the double, on
+// both sides of every limit of that shortcut: 15 significant digits, 2^53,
+// 10^19 and the two exponent forms.
+TEST(ValueWriter, DecimalFractionsMatchPrintf)
+{
+    ASSERT_STREQ(std::setlocale(LC_NUMERIC, nullptr), "C");
+    constexpr std::int64_t twoTo53 = std::int64_t(1) << 53;
+    std::vector<std::pair<std::int64_t, std::int64_t>> fractions = {
+        {0, 1},
+        {0, 1024},
+        {-7, 1},
+        {999'999'999'999'999, 1},
+        {-999'999'999'999'999, 1},
+        {1'000'000'000'000'000, 1},
+        {1'000'000'000'000'001, 1},
+        {123'456'789'012'345'600, 1},
+        {twoTo53 - 1, 1},
+        {twoTo53, 1},
+        {twoTo53 + 1, 1},
+        {-twoTo53 - 1, 1},
+        {M, 1},
+        {-M, 1},
+        {M, 1024},
+        {1, 10'000},
+        {1, 100'000},
+        {-9, 100'000},
+        {123'456'789'012'345, 100'000'000'000'000'000},
+        {1'234'567'890'123'456, 1000},
+        {999'999'999'999'999, 1000},
+        {9'999'999'999'999'999, 10'000},
+        {1, twoTo53},
+        {3, twoTo53 * 2},
+        {7, 2'384'185'791'015'625}, // 5^22
+        {1, 1'000'000'000'000'000'000},
+        {123, 524'288}, // 2^19: twenty decimals
+        {1, 1048576},   // 2^20: one more than the shortcut takes
+        {5, std::int64_t(1) << 62},
+    };
+    std::mt19937_64 random(19);
+    for (int i = 0; i < 20'000; ++i) {
+        std::int64_t denominator = 1;
+        for (auto twos = random() % 64; twos > 0 && denominator <= M / 2; --twos)
+            denominator *= 2;
+        for (auto fives = random() % 28; fives > 0 && denominator <= M / 5; --fives)
+            denominator *= 5;
+        const auto numerator = static_cast<std::int64_t>(random() >> (1 + random() % 63)) * (random() % 2 ? 1 : -1);
+        fractions.emplace_back(numerator, denominator);
+    }
+    for (const auto& [numerator, denominator] : fractions) {
+        const auto expected = printfText(static_cast<double>(numerator) / static_cast<double>(denominator));
+        EXPECT_EQ(ASTWriter::writeNumber(numerator, denominator, NumberFormat::float_), expected)
+            << numerator << "/" << denominator;
+        EXPECT_EQ(ASTWriter::writeNumber(numerator, denominator, NumberFormat::mixed), expected)
+            << numerator << "/" << denominator;
+    }
+}
+
+// Up to a few units are ordered without the library's sort; both orders
+// must be the stable one, highest exponent first.
+TEST(ValueWriter, UnitOrderIsStableForShortAndLongUnitLists)
+{
+    std::mt19937_64 random(23);
+    for (std::size_t count = 2; count <= 40; ++count) {
+        std::vector<Units::Entry> entries;
+        Units units;
+        for (std::size_t i = 0; i < count; ++i) {
+            const auto exponent = static_cast<std::int64_t>(random() % 7) - 3;
+            entries.emplace_back("u" + std::to_string(i), exponent);
+            units.set(entries.back().first, exponent);
+        }
+        std::stable_sort(entries.begin(), entries.end(),
+                         [](const auto& left, const auto& right) { return left.second > right.second; });
+        std::string expected;
+        for (const auto& [name, exponent] : entries)
+            expected += ASTWriter::writeUnit(name, exponent);
+        EXPECT_EQ(ASTWriter::writeUnits(units), expected) << count << " units";
+    }
+}
+
 // A number text that depended on the process locale would print 0,5 for a
 // German user.
 class CommaDecimalPoint : public std::numpunct<char> {
