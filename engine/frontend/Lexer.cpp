@@ -126,10 +126,12 @@ constexpr std::array<Start, asciiSize> startTable = [] {
     return table;
 }();
 
-// Bytes that continue a name or a number, as bit flags over all 256 bytes so
-// that no range check comes first.
+// Bytes that continue a name, a number or plain string text, as bit flags
+// over all 256 bytes so that no range check comes first. Plain string text
+// is ASCII other than the quote and line ends: one character per byte.
 constexpr std::uint8_t continuesName = 1;
 constexpr std::uint8_t continuesNumber = 2;
+constexpr std::uint8_t continuesPlainString = 4;
 
 constexpr std::array<std::uint8_t, 256> continuationTable = [] {
     std::array<std::uint8_t, 256> table{};
@@ -140,6 +142,9 @@ constexpr std::array<std::uint8_t, 256> continuationTable = [] {
     for (char c = '0'; c <= '9'; ++c)
         table[static_cast<unsigned char>(c)] = continuesName | continuesNumber;
     table['_'] = continuesName | continuesNumber;
+    for (std::size_t c = 0; c < asciiSize; ++c)
+        if (c != '"' && c != '\n' && c != '\r')
+            table[c] |= continuesPlainString;
     return table;
 }();
 
@@ -413,11 +418,17 @@ private:
 
     // The literal of a number token's text, or null when the text is not a
     // valid number; `error` then says why.
-    const TokenLiteral* numberLiteral(std::string_view text, const std::string*& error)
+    [[gnu::always_inline]] const TokenLiteral* numberLiteral(std::string_view text, const std::string*& error)
     {
         auto& slot = literals.slotFor(text);
         if (sameText(slot.lexeme, text))
             return &slot.literal;
+        return newNumberLiteral(slot, text, error);
+    }
+
+    [[gnu::noinline]] static const TokenLiteral* newNumberLiteral(SharedLiterals::Slot& slot, std::string_view text,
+                                                                  const std::string*& error)
+    {
         const auto value = readNumber(text);
         if (value.error) {
             error = value.error;
@@ -426,6 +437,17 @@ private:
         slot.literal = TokenLiteral(ValueUnion(Number(value.numerator, value.denominator)));
         slot.lexeme = text;
         return &slot.literal;
+    }
+
+    // The literal of a string token's text, quotes included.
+    const TokenLiteral& stringLiteral(std::string_view text)
+    {
+        auto& slot = literals.slotFor(text);
+        if (!sameText(slot.lexeme, text)) {
+            slot.literal = TokenLiteral(ValueUnion(EString(std::string(text.substr(1, text.size() - 2)))));
+            slot.lexeme = text;
+        }
+        return slot.literal;
     }
 
     // The fast path, from the read position on: steps until the end of the
@@ -515,8 +537,22 @@ private:
                     ++line;
                     column = 0;
                     continue;
+                case Start::quote: {
+                    // Plain text closed on the same line by a quote of its
+                    // own: the commonest string. Anything else takes the
+                    // general path.
+                    auto end = position + 1;
+                    while (end < size && (continuationTable[byteAt(end)] & continuesPlainString) != 0)
+                        ++end;
+                    if (end == size || source[end] != '"' || !(end + 1 == size || byteAt(end + 1) < asciiSize))
+                        return leave();
+                    position = end + 1;
+                    column += static_cast<std::int64_t>(position - begin);
+                    const auto& literal = stringLiteral(source.substr(begin, position - begin));
+                    addToken(TokenType::string, begin, position, line, column).literal = literal;
+                    continue;
+                }
                 case Start::other:
-                case Start::quote:
                 case Start::comment: return leave();
                 }
             }
@@ -705,13 +741,7 @@ private:
         if (isAtEnd())
             return fail(unterminatedString);
         advance(); // the closing quote
-        const auto text = source.substr(start, current - start);
-        auto& slot = literals.slotFor(text);
-        if (!sameText(slot.lexeme, text)) {
-            slot.literal = TokenLiteral(ValueUnion(EString(std::string(text.substr(1, text.size() - 2)))));
-            slot.lexeme = text;
-        }
-        addToken(TokenType::string).literal = slot.literal;
+        addToken(TokenType::string).literal = stringLiteral(source.substr(start, current - start));
     }
 
     void scanNumber()

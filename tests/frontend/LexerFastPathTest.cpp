@@ -62,6 +62,10 @@ TEST(LexerFastPath, AgreesWithTheGeneralPathWhereBytesAreNotCharacters)
         // Tabs, emoji, letters beyond ASCII and bytes that are not UTF-8.
         "\ta\t=\t1\t", "x\U0001F44D", "x = \U0001F468" + zeroWidthJoiner + "\U0001F469 + 1", "caf\u00e9 = 1",
         "1\xff", "a\xe2\x82", "\"\xff\" x", "\x7f", std::string("a\0b", 3), "x \u00a0 y", "12\u20ac",
+        // Strings: plain, empty, unterminated, across lines, closed by a
+        // quote that a mark joins, at the end of the text.
+        "x = \"abc\" + y", "\"\"", "\"abc", "\"ab\ncd\" x", "\"a\rb\"", "\"a\r\nb\"", "\"ab\"" + combining + "c\"",
+        "\"caf\u00e9\" x", "f(\"a\", \"a\", \"b\")",
         // Numbers and names at the ends of lines and of the text.
         "12", "1.5", "1.", "1._", "1_", "1.5_", "9223372036854775807", "9223372036854775808", "x\n12\n", "x = 3\n",
         "function", "functio", "functions", "f=function(x){x}", "a1_b2 3c",
