@@ -309,9 +309,9 @@ constexpr std::size_t maxReservedTokens = std::size_t{1} << 22;
 // Nearly every character is an ASCII byte followed by ASCII, and so a
 // character of its own (but for a carriage return before its line feed).
 // The fast path reads those as bytes, keeping its position in locals; every
-// other character, strings, comments, and every step while tracing take the
-// general path, which reads whole characters. Both make the same tokens and
-// errors.
+// other character, comments, strings that are not plain text on one line,
+// whatever is in error, and every step while tracing take the general path,
+// which reads whole characters. Both make the same tokens and errors.
 class Scanner {
 public:
     Scanner(std::string_view source, std::vector<Token>& tokens, bool tracing)
