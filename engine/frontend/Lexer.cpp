@@ -274,6 +274,9 @@ bool sameText(std::string_view left, std::string_view right)
 // their text. A slot holds the last lexeme whose hash chose it.
 class SharedLiterals {
 public:
+    // Longer lexemes are not worth sharing.
+    static constexpr std::size_t longestShared = 32;
+
     struct Slot {
         // Empty, matching no token's lexeme, until a literal is stored.
         std::string_view lexeme;
@@ -439,12 +442,19 @@ private:
         return &slot.literal;
     }
 
-    // The literal of a string token's text, quotes included.
-    const TokenLiteral& stringLiteral(std::string_view text)
+    // The literal of a string token's text, quotes included. Long strings
+    // are rarely repeated, and comparing them would cost more than making
+    // them anew.
+    TokenLiteral stringLiteral(std::string_view text)
     {
+        const auto make = [text] {
+            return TokenLiteral(ValueUnion(EString(std::string(text.substr(1, text.size() - 2)))));
+        };
+        if (text.size() > SharedLiterals::longestShared)
+            return make();
         auto& slot = literals.slotFor(text);
         if (!sameText(slot.lexeme, text)) {
-            slot.literal = TokenLiteral(ValueUnion(EString(std::string(text.substr(1, text.size() - 2)))));
+            slot.literal = make();
             slot.lexeme = text;
         }
         return slot.literal;
@@ -548,8 +558,8 @@ private:
                         return leave();
                     position = end + 1;
                     column += static_cast<std::int64_t>(position - begin);
-                    const auto& literal = stringLiteral(source.substr(begin, position - begin));
-                    addToken(TokenType::string, begin, position, line, column).literal = literal;
+                    auto literal = stringLiteral(source.substr(begin, position - begin));
+                    addToken(TokenType::string, begin, position, line, column).literal = std::move(literal);
                     continue;
                 }
                 case Start::other:
