@@ -487,11 +487,13 @@ private:
             currentColumn = beginColumn;
         };
         try {
-            while (position < size) {
+            // A step at the last byte goes to the general path, so every
+            // step here has a next byte to look at.
+            while (position + 1 < size) {
                 begin = position;
                 beginColumn = column;
                 const auto c = byteAt(position);
-                const auto next = position + 1 < size ? byteAt(position + 1) : 0;
+                const auto next = byteAt(position + 1);
                 if (static_cast<unsigned>(c | next) >= asciiSize)
                     return leave();
                 switch (startTable[c]) {
@@ -573,6 +575,11 @@ private:
                 }
             }
         } catch (...) {
+            return leave();
+        }
+        if (position < size) {
+            begin = position;
+            beginColumn = column;
             return leave();
         }
         start = begin;
