@@ -403,7 +403,6 @@ private:
     }
 
     // A token of the bytes [from, to), built in place at the end of the list.
-    // A token built in place at the end of the list.
     [[gnu::always_inline]] Token& addToken(TokenType type, std::size_t from, std::size_t to, std::int64_t line,
                                            std::int64_t column)
     {
