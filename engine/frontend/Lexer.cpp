@@ -489,10 +489,17 @@ private:
             // A step at the last byte goes to the general path, so every
             // step here has a next byte to look at.
             while (position + 1 < size) {
-                begin = position;
-                beginColumn = column;
                 const auto c = byteAt(position);
                 const auto next = byteAt(position + 1);
+                if (c == ' ' && next < asciiSize) {
+                    // The commonest step of all. Another always follows it,
+                    // so it need not be recorded as the step's beginning.
+                    ++position;
+                    ++column;
+                    continue;
+                }
+                begin = position;
+                beginColumn = column;
                 if (static_cast<unsigned>(c | next) >= asciiSize)
                     return leave();
                 switch (startTable[c]) {
