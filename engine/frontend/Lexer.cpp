@@ -1,6 +1,8 @@
 #include "frontend/Lexer.h"
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -46,16 +48,111 @@ constexpr std::string_view traceMarker = "\u2191";
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 bool isLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
+constexpr std::size_t asciiSize = 0x80;
+
+// The operators and punctuation: the character, its token alone, and the
+// character that may follow it to make a token of two.
+struct Punctuation {
+    char character = 0;
+    TokenType alone = TokenType::bork;
+    char pair = 0;
+    TokenType paired = TokenType::bork;
+};
+
+constexpr Punctuation punctuation[] = {
+    {'(', TokenType::leftParen},
+    {')', TokenType::rightParen},
+    {'[', TokenType::leftSquare},
+    {']', TokenType::rightSquare},
+    {',', TokenType::comma},
+    {':', TokenType::colon},
+    {'+', TokenType::plus},
+    {'*', TokenType::star},
+    {'%', TokenType::percent},
+    {'{', TokenType::leftCurly},
+    {'}', TokenType::rightCurly},
+    {'/', TokenType::slash},
+    {';', TokenType::newline},
+    {'-', TokenType::minus, '>', TokenType::rightArrow},
+    {'!', TokenType::bang, '=', TokenType::bangEqual},
+    {'=', TokenType::equal, '=', TokenType::equalEqual},
+    {'<', TokenType::lesser, '=', TokenType::lesserEqual},
+    {'>', TokenType::greater, '=', TokenType::greaterEqual},
+};
+
+// The punctuation row of each ASCII character; its character is 0 for the
+// others.
+constexpr std::array<Punctuation, asciiSize> punctuationTable = [] {
+    std::array<Punctuation, asciiSize> table{};
+    for (const auto& row : punctuation)
+        table[static_cast<unsigned char>(row.character)] = row;
+    return table;
+}();
+
+// What an ASCII character that stands alone begins, for the fast path's
+// dispatch.
+enum class Start : std::uint8_t {
+    other, // left to the general path: errors, mostly
+    blank,
+    identifier,
+    number,
+    single,
+    pair, // may pair with the character after it
+    equal, // may pair, and must not begin "==="
+    quote,
+    comment,
+    lineFeed,
+    carriageReturn,
+};
+
+constexpr std::array<Start, asciiSize> startTable = [] {
+    std::array<Start, asciiSize> table{};
+    for (char c = 'a'; c <= 'z'; ++c)
+        table[static_cast<unsigned char>(c)] = Start::identifier;
+    for (char c = 'A'; c <= 'Z'; ++c)
+        table[static_cast<unsigned char>(c)] = Start::identifier;
+    table['_'] = Start::identifier;
+    for (char c = '0'; c <= '9'; ++c)
+        table[static_cast<unsigned char>(c)] = Start::number;
+    for (const auto& row : punctuation)
+        table[static_cast<unsigned char>(row.character)] = row.pair == 0 ? Start::single : Start::pair;
+    table['='] = Start::equal;
+    table[' '] = Start::blank;
+    table['\t'] = Start::blank;
+    table['"'] = Start::quote;
+    table['#'] = Start::comment;
+    table['\n'] = Start::lineFeed;
+    table['\r'] = Start::carriageReturn;
+    return table;
+}();
+
+// Bytes that continue a name, a number or plain string text, as bit flags
+// over all 256 bytes so that no range check comes first. Plain string text
+// is ASCII other than the quote and line ends: one character per byte.
+constexpr std::uint8_t continuesName = 1;
+constexpr std::uint8_t continuesNumber = 2;
+constexpr std::uint8_t continuesPlainString = 4;
+
+constexpr std::array<std::uint8_t, 256> continuationTable = [] {
+    std::array<std::uint8_t, 256> table{};
+    for (char c = 'a'; c <= 'z'; ++c)
+        table[static_cast<unsigned char>(c)] = continuesName;
+    for (char c = 'A'; c <= 'Z'; ++c)
+        table[static_cast<unsigned char>(c)] = continuesName;
+    for (char c = '0'; c <= '9'; ++c)
+        table[static_cast<unsigned char>(c)] = continuesName | continuesNumber;
+    table['_'] = continuesName | continuesNumber;
+    for (std::size_t c = 0; c < asciiSize; ++c)
+        if (c != '"' && c != '\n' && c != '\r')
+            table[c] |= continuesPlainString;
+    return table;
+}();
+
 // Whether a character is exactly the single ASCII character `c`.
 bool is(std::string_view character, char c) { return character.size() == 1 && character[0] == c; }
 
 // A carriage return with its line feed is a line end like the line feed alone.
 bool isLineEnd(std::string_view character) { return is(character, '\n') || character == "\r\n"; }
-
-bool isDigitOrUnderscore(std::string_view character)
-{
-    return character.size() == 1 && (isDigit(character[0]) || character[0] == '_');
-}
 
 std::string displayed(std::string_view character)
 {
@@ -115,6 +212,91 @@ Digits readDigits(std::string_view text)
     return digits;
 }
 
+// A number literal's value in lowest terms, or what is wrong with its text.
+struct NumberValue {
+    const std::string* error = nullptr;
+    std::int64_t numerator = 0;
+    std::int64_t denominator = 1;
+};
+
+// `text` is digits and underscores, with at most one dot that has a digit or
+// an underscore on each side.
+NumberValue readNumber(std::string_view text)
+{
+    const auto dot = text.find('.');
+    const auto integerPart = text.substr(0, dot);
+    const auto fractionPart = dot == std::string_view::npos ? std::string_view() : text.substr(dot + 1);
+
+    if (integerPart.front() == '_')
+        return {&underscoreFirst};
+    if (integerPart.back() == '_')
+        return {&underscoreBeforeDecimal};
+    if (!fractionPart.empty() && fractionPart.front() == '_')
+        return {&underscoreAfterDecimal};
+    if (!fractionPart.empty() && fractionPart.back() == '_')
+        return {&underscoreLast};
+
+    const auto integer = readDigits(integerPart);
+    if (!integer.fits)
+        return {&numberTooBig};
+    if (fractionPart.empty())
+        return {nullptr, integer.value, 1}; // already in lowest terms
+    const auto fraction = readDigits(fractionPart);
+    if (fraction.count > maxFractionDigits)
+        return {&numberTooBig};
+    std::int64_t denominator = 1;
+    for (int i = 0; i < fraction.count; ++i)
+        denominator *= 10;
+    std::int64_t numerator = 0;
+    if (__builtin_mul_overflow(integer.value, denominator, &numerator)
+        || __builtin_add_overflow(numerator, fraction.value, &numerator))
+        return {&numberTooBig};
+    const auto reduced = Maths::reduceFraction(numerator, denominator);
+    return {nullptr, reduced.numerator, reduced.denominator};
+}
+
+// Whether two short texts are equal, compared inline: a call to memcmp
+// costs more than the few bytes of a lexeme.
+bool sameText(std::string_view left, std::string_view right)
+{
+    if (left.size() != right.size())
+        return false;
+    for (std::size_t index = 0; index < left.size(); ++index)
+        if (left[index] != right[index])
+            return false;
+    return true;
+}
+
+// The literals of one text, one per lexeme seen lately. Equal lexemes have
+// equal values, literals are immutable and shared by their copies anyway,
+// and a document repeats its small numbers and short strings over and over:
+// sharing them spares most literal tokens an allocation and a reading of
+// their text. A slot holds the last lexeme whose hash chose it.
+class SharedLiterals {
+public:
+    // Longer lexemes are not worth sharing.
+    static constexpr std::size_t longestShared = 32;
+
+    struct Slot {
+        // Empty, matching no token's lexeme, until a literal is stored.
+        std::string_view lexeme;
+        TokenLiteral literal;
+    };
+
+    // The slot that holds the literal of `lexeme` if any does.
+    Slot& slotFor(std::string_view lexeme)
+    {
+        std::size_t hash = lexeme.size();
+        for (const char c : lexeme)
+            hash = hash * 31 + static_cast<unsigned char>(c);
+        return slots_[(hash ^ (hash >> 8)) % slotCount];
+    }
+
+private:
+    static constexpr std::size_t slotCount = 256;
+    std::array<Slot, slotCount> slots_;
+};
+
 // Typical documents hold about one token per three bytes; reserving that
 // many up front spares most regrowth of a long token list.
 constexpr std::size_t bytesPerToken = 3;
@@ -124,10 +306,15 @@ constexpr std::size_t bytesPerToken = 3;
 // long document's list never moves.
 constexpr std::size_t maxReservedTokens = std::size_t{1} << 22;
 
-enum class Width { one, two };
-
 // One run of the lexer over one text. Positions are byte offsets into the
 // source, always on character boundaries; columns count characters.
+//
+// Nearly every character is an ASCII byte followed by ASCII, and so a
+// character of its own (but for a carriage return before its line feed).
+// The fast path reads those as bytes, keeping its position in locals; every
+// other character, comments, strings that are not plain text on one line,
+// whatever is in error, and every step while tracing take the general path,
+// which reads whole characters. Both make the same tokens and errors.
 class Scanner {
 public:
     Scanner(std::string_view source, std::vector<Token>& tokens, bool tracing)
@@ -145,24 +332,13 @@ public:
     void scanTokens()
     {
         while (!isAtEnd()) {
-            start = current;
-            startColumn = currentColumn;
-            if (!tracing && isLoneBlank(current)) {
-                // The commonest step of all, taken without the full dispatch.
-                ++current;
-                ++currentColumn;
-                continue;
+            if (!tracing) {
+                scanFast();
+                if (isAtEnd())
+                    break;
             }
-            try {
-                scanToken();
-            } catch (...) {
-                errors.emplace_back(unknownError, currentLine, currentColumn);
-            }
-            // Each step records at most one error, so this stops at the first past the limit.
-            if (errors.size() > maxErrors) {
-                errors.back().message = tooManyErrors;
+            if (scanGeneralStep())
                 break;
-            }
         }
         addToken(TokenType::eof);
         if (tracing)
@@ -173,8 +349,9 @@ private:
     const std::string_view source;
     const bool tracing;
     std::vector<std::string_view> traceLines;
+    SharedLiterals literals;
 
-    // Where the current scan step began.
+    // The general path's state. Where the current scan step began:
     std::size_t start = 0;
     std::int64_t startColumn = 0;
     // The next character to read.
@@ -186,13 +363,253 @@ private:
 
     bool isAtEnd() const { return current >= source.size(); }
 
-    // A blank or tab that is a character of its own: followed by the end or
-    // by ASCII, so no combining mark joins it.
-    bool isLoneBlank(std::size_t offset) const
+    unsigned char byteAt(std::size_t offset) const { return static_cast<unsigned char>(source[offset]); }
+
+    // Whether the ASCII byte at `offset`, not a carriage return, is a
+    // character of its own: no combining mark after it joins it.
+    bool standsAlone(std::size_t offset) const
     {
-        const char c = source[offset];
-        return (c == ' ' || c == '\t')
-            && (offset + 1 == source.size() || static_cast<unsigned char>(source[offset + 1]) < 0x80);
+        return offset + 1 == source.size() || byteAt(offset + 1) < asciiSize
+            || Graphemes::characterEnd(source, offset) == offset + 1;
+    }
+
+    // Whether the character at `offset` is exactly the single ASCII
+    // character `c`, not a carriage return; false past the end.
+    bool isLone(std::size_t offset, char c) const
+    {
+        return offset < source.size() && source[offset] == c && standsAlone(offset);
+    }
+
+    // Whether the character at `offset` is a single byte with one of the
+    // `flags` in continuationTable; false past the end.
+    bool isLoneContinuation(std::size_t offset, std::uint8_t flags) const
+    {
+        return offset < source.size() && (continuationTable[byteAt(offset)] & flags) != 0 && standsAlone(offset);
+    }
+
+    // The end of the run of bytes from `offset` with one of the `flags` in
+    // continuationTable. Each is ASCII and no carriage return, so each is a
+    // character of its own, except that the last may join a combining mark
+    // after it; that one is left out, for the next step.
+    std::size_t continuationEnd(std::size_t offset, std::uint8_t flags) const
+    {
+        auto end = offset;
+        while (end < source.size() && (continuationTable[byteAt(end)] & flags) != 0)
+            ++end;
+        if (end > offset && end < source.size() && byteAt(end) >= asciiSize
+            && Graphemes::characterEnd(source, end - 1) != end)
+            --end;
+        return end;
+    }
+
+    // A token of the bytes [from, to), built in place at the end of the list.
+    [[gnu::always_inline]] Token& addToken(TokenType type, std::size_t from, std::size_t to, std::int64_t line,
+                                           std::int64_t column)
+    {
+        // With room made first, the new token's address is known before it
+        // is built, so the compiler sees that its lexeme starts out empty
+        // and appends without checking its length and capacity again.
+        if (tokens.size() == tokens.capacity())
+            tokens.reserve(2 * tokens.capacity() + 1);
+        auto* const token = tokens.data() + tokens.size();
+        tokens.emplace_back();
+        // Appending to the empty lexeme skips assign's general replacement.
+        token->lexeme.append(source.data() + from, to - from);
+        token->type = type;
+        token->sourceLine = line;
+        token->sourceColumn = column;
+        return *token;
+    }
+
+    // The general path's token: the text from the step's start to the read position.
+    Token& addToken(TokenType type) { return addToken(type, start, current, currentLine, currentColumn); }
+
+    // The literal of a number token's text, or null when the text is not a
+    // valid number; `error` then says why.
+    [[gnu::always_inline]] const TokenLiteral* numberLiteral(std::string_view text, const std::string*& error)
+    {
+        auto& slot = literals.slotFor(text);
+        if (sameText(slot.lexeme, text))
+            return &slot.literal;
+        return newNumberLiteral(slot, text, error);
+    }
+
+    [[gnu::noinline]] static const TokenLiteral* newNumberLiteral(SharedLiterals::Slot& slot, std::string_view text,
+                                                                  const std::string*& error)
+    {
+        const auto value = readNumber(text);
+        if (value.error) {
+            error = value.error;
+            return nullptr;
+        }
+        slot.literal = TokenLiteral(ValueUnion(Number(value.numerator, value.denominator)));
+        slot.lexeme = text;
+        return &slot.literal;
+    }
+
+    // The literal of a string token's text, quotes included. Long strings
+    // are rarely repeated, and comparing them would cost more than making
+    // them anew.
+    TokenLiteral stringLiteral(std::string_view text)
+    {
+        const auto make = [text] {
+            return TokenLiteral(ValueUnion(EString(std::string(text.substr(1, text.size() - 2)))));
+        };
+        if (text.size() > SharedLiterals::longestShared)
+            return make();
+        auto& slot = literals.slotFor(text);
+        if (!sameText(slot.lexeme, text)) {
+            slot.literal = make();
+            slot.lexeme = text;
+        }
+        return slot.literal;
+    }
+
+    // The fast path, from the read position on: steps until the end of the
+    // text, or until a step it leaves to the general path, which the
+    // members then hold as the read position. It records no errors: a step
+    // that would goes to the general path whole.
+    void scanFast()
+    {
+        const auto size = source.size();
+        std::size_t position = current;
+        std::int64_t line = currentLine;
+        std::int64_t column = currentColumn;
+        // Where the current step began.
+        std::size_t begin = start;
+        std::int64_t beginColumn = column;
+        // Hands the step that begins at `begin` to the general path.
+        const auto leave = [&] {
+            start = begin;
+            current = begin;
+            currentLine = line;
+            currentColumn = beginColumn;
+        };
+        try {
+            // A step at the last byte goes to the general path, so every
+            // step here has a next byte to look at.
+            while (position + 1 < size) {
+                const auto c = byteAt(position);
+                const auto next = byteAt(position + 1);
+                if (c == ' ' && next < asciiSize) {
+                    // The commonest step of all. Another always follows it,
+                    // so it need not be recorded as the step's beginning.
+                    ++position;
+                    ++column;
+                    continue;
+                }
+                begin = position;
+                beginColumn = column;
+                if (static_cast<unsigned>(c | next) >= asciiSize)
+                    return leave();
+                switch (startTable[c]) {
+                case Start::blank:
+                    ++position;
+                    ++column;
+                    continue;
+                case Start::identifier: {
+                    position = continuationEnd(position + 1, continuesName);
+                    column += static_cast<std::int64_t>(position - begin);
+                    const auto text = source.substr(begin, position - begin);
+                    addToken(text == functionKeyword ? TokenType::function : TokenType::identifier, begin, position,
+                             line, column);
+                    continue;
+                }
+                case Start::number: {
+                    auto end = continuationEnd(position + 1, continuesNumber);
+                    if (isLone(end, '.') && isLoneContinuation(end + 1, continuesNumber))
+                        end = continuationEnd(end + 2, continuesNumber);
+                    const std::string* error = nullptr;
+                    const auto* literal = numberLiteral(source.substr(begin, end - begin), error);
+                    if (!literal)
+                        return leave();
+                    position = end;
+                    column += static_cast<std::int64_t>(end - begin);
+                    addToken(TokenType::number, begin, position, line, column).literal = *literal;
+                    continue;
+                }
+                case Start::single:
+                    ++position;
+                    ++column;
+                    addToken(punctuationTable[c].alone, begin, position, line, column);
+                    continue;
+                case Start::equal:
+                    if (next == '=' && isLone(position + 1, '=') && isLone(position + 2, '='))
+                        return leave();
+                    [[fallthrough]];
+                case Start::pair: {
+                    const auto& row = punctuationTable[c];
+                    const bool paired = next == row.pair && isLone(position + 1, row.pair);
+                    position += paired ? 2 : 1;
+                    column += paired ? 2 : 1;
+                    addToken(paired ? row.paired : row.alone, begin, position, line, column);
+                    continue;
+                }
+                case Start::carriageReturn:
+                    if (next != '\n') {
+                        ++position;
+                        ++column;
+                        continue;
+                    }
+                    ++position; // joins the line feed as one character
+                    [[fallthrough]];
+                case Start::lineFeed:
+                    ++position;
+                    ++column;
+                    // The token is recorded first, so it belongs to the line it ends.
+                    addToken(TokenType::newline, begin, position, line, column);
+                    ++line;
+                    column = 0;
+                    continue;
+                case Start::quote: {
+                    // Plain text closed on the same line by a quote of its
+                    // own: the commonest string. Anything else takes the
+                    // general path.
+                    auto end = position + 1;
+                    while (end < size && (continuationTable[byteAt(end)] & continuesPlainString) != 0)
+                        ++end;
+                    if (end == size || source[end] != '"' || !(end + 1 == size || byteAt(end + 1) < asciiSize))
+                        return leave();
+                    position = end + 1;
+                    column += static_cast<std::int64_t>(position - begin);
+                    auto literal = stringLiteral(source.substr(begin, position - begin));
+                    addToken(TokenType::string, begin, position, line, column).literal = std::move(literal);
+                    continue;
+                }
+                case Start::other:
+                case Start::comment: return leave();
+                }
+            }
+        } catch (...) {
+            return leave();
+        }
+        if (position < size) {
+            begin = position;
+            beginColumn = column;
+            return leave();
+        }
+        start = begin;
+        current = position;
+        currentLine = line;
+        currentColumn = column;
+    }
+
+    // One step of the general path; true when it records one error too many.
+    bool scanGeneralStep()
+    {
+        start = current;
+        startColumn = currentColumn;
+        try {
+            scanToken();
+        } catch (...) {
+            errors.emplace_back(unknownError, currentLine, currentColumn);
+        }
+        // Each step records at most one error, so this stops at the first past the limit.
+        if (errors.size() > maxErrors) {
+            errors.back().message = tooManyErrors;
+            return true;
+        }
+        return false;
     }
 
     std::size_t characterEnd(std::size_t offset) const
@@ -200,9 +617,9 @@ private:
         // Two ASCII bytes, the first not a carriage return, always part:
         // the common case, decided here without a call.
         if (offset + 1 < source.size()) {
-            const auto first = static_cast<unsigned char>(source[offset]);
-            const auto next = static_cast<unsigned char>(source[offset + 1]);
-            if (first < 0x80 && next < 0x80 && first != '\r')
+            const auto first = byteAt(offset);
+            const auto next = byteAt(offset + 1);
+            if (first < asciiSize && next < asciiSize && first != '\r')
                 return offset + 1;
         }
         return Graphemes::characterEnd(source, offset);
@@ -218,13 +635,6 @@ private:
 
     std::string_view peek() const { return characterAt(current); }
 
-    std::string_view peekNext() const
-    {
-        if (isAtEnd())
-            return {};
-        return characterAt(characterEnd(current));
-    }
-
     void consume()
     {
         current = characterEnd(current);
@@ -238,44 +648,24 @@ private:
         consume();
     }
 
-    // Advances while the next character is a single ASCII character that
-    // `accept` takes.
-    template <typename Accept>
-    void advanceWhile(Accept accept)
+    // Advances while the next character is a single byte with one of the
+    // `flags` in continuationTable.
+    void advanceWhile(std::uint8_t flags)
     {
         if (tracing) {
-            while (!isAtEnd() && accept(source[current]) && characterEnd(current) == current + 1)
+            while (!isAtEnd() && (continuationTable[byteAt(current)] & flags) != 0
+                   && characterEnd(current) == current + 1)
                 advance();
             return;
         }
-        // Every accepted byte is ASCII and no carriage return, so each is a
-        // character of its own, except that the last may join a combining
-        // mark after it; that one is left for the next step.
-        auto end = current;
-        while (end < source.size() && accept(source[end]))
-            ++end;
-        if (end > current && end < source.size() && characterEnd(end - 1) != end)
-            --end;
+        const auto end = continuationEnd(current, flags);
         currentColumn += static_cast<std::int64_t>(end - current);
         current = end;
     }
 
-    void addToken(TokenType type, TokenLiteral literal = {}, Width width = Width::one)
-    {
-        if (width == Width::two)
-            advance();
-        auto& token = tokens.emplace_back();
-        token.type = type;
-        // Appending to the empty lexeme skips assign's general replacement.
-        token.lexeme.append(source.data() + start, current - start);
-        if (literal)
-            token.literal = std::move(literal);
-        token.sourceLine = currentLine;
-        token.sourceColumn = currentColumn;
-    }
-
     void fail(const std::string& message) { errors.emplace_back(message, currentLine, currentColumn); }
 
+    // The general path: one step, whatever the character.
     void scanToken()
     {
         if (tracing)
@@ -296,50 +686,28 @@ private:
         if (isDigit(c[0]))
             return scanNumber();
         switch (c[0]) {
-        case '(': return addToken(TokenType::leftParen);
-        case ')': return addToken(TokenType::rightParen);
-        case '[': return addToken(TokenType::leftSquare);
-        case ']': return addToken(TokenType::rightSquare);
-        case ',': return addToken(TokenType::comma);
-        case ':': return addToken(TokenType::colon);
-        case '+': return addToken(TokenType::plus);
-        case '-':
-            if (is(peek(), '>'))
-                return addToken(TokenType::rightArrow, TokenLiteral(), Width::two);
-            return addToken(TokenType::minus);
-        case '*': return addToken(TokenType::star);
-        case '%': return addToken(TokenType::percent);
-        case '{': return addToken(TokenType::leftCurly);
-        case '}': return addToken(TokenType::rightCurly);
-        case '/': return addToken(TokenType::slash);
         case '"': return scanString();
         case '#': return skipComment();
         case ' ':
         case '\r':
         case '\t': return;
-        case ';': return addToken(TokenType::newline);
         case '\n': return lineFeed();
-        case '!':
-            if (is(peek(), '='))
-                return addToken(TokenType::bangEqual, TokenLiteral(), Width::two);
-            return addToken(TokenType::bang);
         case '=':
-            if (is(peek(), '=') && is(peekNext(), '='))
+            if (isLone(current, '=') && isLone(current + 1, '='))
                 return fail(tripleEquals);
-            if (is(peek(), '='))
-                return addToken(TokenType::equalEqual, TokenLiteral(), Width::two);
-            return addToken(TokenType::equal);
-        case '<':
-            if (is(peek(), '='))
-                return addToken(TokenType::lesserEqual, TokenLiteral(), Width::two);
-            return addToken(TokenType::lesser);
-        case '>':
-            if (is(peek(), '='))
-                return addToken(TokenType::greaterEqual, TokenLiteral(), Width::two);
-            return addToken(TokenType::greater);
-        default:
-            return fail(unexpectedCharacter + displayed(c));
+            break;
+        default: break;
         }
+        const auto byte = static_cast<unsigned char>(c[0]);
+        if (byte >= asciiSize || punctuationTable[byte].character == 0)
+            return fail(unexpectedCharacter + displayed(c));
+        const auto& row = punctuationTable[byte];
+        if (row.pair != 0 && isLone(current, row.pair)) {
+            advance();
+            addToken(row.paired);
+            return;
+        }
+        addToken(row.alone);
     }
 
     // The token is recorded first, so it belongs to the line it ends.
@@ -364,7 +732,7 @@ private:
 
     void scanIdentifier()
     {
-        advanceWhile([](char c) { return c == '_' || isLetter(c) || isDigit(c); });
+        advanceWhile(continuesName);
         const auto text = source.substr(start, current - start);
         addToken(text == functionKeyword ? TokenType::function : TokenType::identifier);
     }
@@ -376,9 +744,9 @@ private:
             // end or anything that is not ASCII, is one character per byte.
             auto end = current;
             while (end + 1 < source.size()) {
-                const auto c = static_cast<unsigned char>(source[end]);
-                const auto next = static_cast<unsigned char>(source[end + 1]);
-                if (c >= 0x80 || next >= 0x80 || c == '"' || c == '\n' || c == '\r')
+                const auto c = byteAt(end);
+                const auto next = byteAt(end + 1);
+                if (c >= asciiSize || next >= asciiSize || c == '"' || c == '\n' || c == '\r')
                     break;
                 ++end;
             }
@@ -402,53 +770,21 @@ private:
         if (isAtEnd())
             return fail(unterminatedString);
         advance(); // the closing quote
-        const auto contentStart = start + 1;
-        const auto contentEnd = current - 1;
-        addToken(TokenType::string, ValueUnion(EString(std::string(source.substr(contentStart, contentEnd - contentStart)))));
+        addToken(TokenType::string).literal = stringLiteral(source.substr(start, current - start));
     }
 
     void scanNumber()
     {
-        const auto digitOrUnderscore = [](char c) { return isDigit(c) || c == '_'; };
-        advanceWhile(digitOrUnderscore);
-        if (is(peek(), '.') && isDigitOrUnderscore(peekNext())) {
+        advanceWhile(continuesNumber);
+        if (isLone(current, '.') && isLoneContinuation(current + 1, continuesNumber)) {
             advance();
-            advanceWhile(digitOrUnderscore);
+            advanceWhile(continuesNumber);
         }
-
-        const auto text = source.substr(start, current - start);
-        const auto dot = text.find('.');
-        const auto integerPart = text.substr(0, dot);
-        const auto fractionPart = dot == std::string_view::npos ? std::string_view() : text.substr(dot + 1);
-
-        if (integerPart.front() == '_')
-            return fail(underscoreFirst);
-        if (integerPart.back() == '_')
-            return fail(underscoreBeforeDecimal);
-        if (!fractionPart.empty() && fractionPart.front() == '_')
-            return fail(underscoreAfterDecimal);
-        if (!fractionPart.empty() && fractionPart.back() == '_')
-            return fail(underscoreLast);
-
-        const auto integer = readDigits(integerPart);
-        if (!integer.fits)
-            return fail(numberTooBig);
-        std::int64_t numerator = integer.value;
-        std::int64_t denominator = 1;
-        if (!fractionPart.empty()) {
-            const auto fraction = readDigits(fractionPart);
-            if (fraction.count > maxFractionDigits)
-                return fail(numberTooBig);
-            for (int i = 0; i < fraction.count; ++i)
-                denominator *= 10;
-            if (__builtin_mul_overflow(integer.value, denominator, &numerator)
-                || __builtin_add_overflow(numerator, fraction.value, &numerator))
-                return fail(numberTooBig);
-        }
-        if (denominator == 1)
-            return addToken(TokenType::number, ValueUnion(Number(numerator, 1))); // already in lowest terms
-        const auto reduced = Maths::reduceFraction(numerator, denominator);
-        addToken(TokenType::number, ValueUnion(Number(reduced.numerator, reduced.denominator)));
+        const std::string* error = nullptr;
+        const auto* literal = numberLiteral(source.substr(start, current - start), error);
+        if (!literal)
+            return fail(*error);
+        addToken(TokenType::number).literal = *literal;
     }
 
     // Shows the line being read with arrows under the characters of the

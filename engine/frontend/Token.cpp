@@ -1,7 +1,9 @@
 #include "frontend/Token.h"
 
+#include <cstdint>
 #include <cstring>
-
+#include <string>
+#include <string_view>
 
 namespace engine {
 
@@ -19,6 +21,94 @@ std::string literalDescription(const TokenLiteral& literal)
     return "?";
 }
 
+bool isAscii(const std::string& text)
+{
+    for (const char c : text)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    return true;
+}
+
+// Texts are copied in blocks of this many bytes when they fit one.
+constexpr std::size_t textBlock = 16;
+
+// What every token feeds besides its lexeme's bytes and its literal: the
+// type's word, the lexeme's terminator, the literal's presence byte, the
+// line and the column.
+constexpr std::size_t fixedSize = 8 + 1 + 1 + 8 + 8;
+// A number literal without units: its case's word, numerator, denominator,
+// and the two words of no units.
+constexpr std::size_t numberLiteralSize = 5 * 8;
+
+// Every text is followed by at least a line and a column, where the
+// unused part of its block may fall.
+static_assert(2 * sizeof(std::uint64_t) >= textBlock);
+
+// Puts a short text and its terminator. A string's storage holds
+// capacity() + 1 bytes (room to grow to its capacity with the terminator),
+// and texts are nearly always short: then one whole block is copied, and
+// the bytes past the text fall into the room of the fields after it, which
+// the caller writes next.
+[[gnu::always_inline]] inline unsigned char* putText(unsigned char* room, const std::string& text)
+{
+    const auto size = text.size();
+    if (size <= textBlock && text.capacity() + 1 >= textBlock) {
+        std::memcpy(room, text.data(), textBlock);
+        room[size] = Hasher::stringTerminator;
+        return room + size + 1;
+    }
+    return Hasher::put(room, std::string_view(text));
+}
+
+// Field by field, for what does not fit the buffer's room or is rare.
+[[gnu::noinline]] void hashByPieces(const Token& token, Hasher& hasher)
+{
+    hasher.combine(static_cast<std::uint64_t>(token.type));
+    hasher.combine(std::string_view(token.lexeme));
+    if (token.literal) {
+        hasher.combineByte(1);
+        token.literal->hash(hasher);
+    } else {
+        hasher.combineByte(0);
+    }
+    hasher.combineSigned(token.sourceLine);
+    hasher.combineSigned(token.sourceColumn);
+}
+
+// A number literal without units (all the lexer's) or an ASCII string
+// literal (already in NFC, so hashed as it is) is written in one go too.
+[[gnu::noinline]] void hashWithLiteral(const Token& token, Hasher& hasher)
+{
+    const auto* number = token.literal->as<Number>();
+    const auto* string = token.literal->as<EString>();
+    std::size_t literalSize = 0;
+    if (number && number->units.empty())
+        literalSize = numberLiteralSize;
+    else if (string && isAscii(string->value))
+        literalSize = sizeof(std::uint64_t) + string->value.size() + 1;
+    else
+        return hashByPieces(token, hasher);
+    auto* room = hasher.claim(fixedSize + token.lexeme.size() + literalSize);
+    if (!room)
+        return hashByPieces(token, hasher);
+    room = Hasher::put(room, static_cast<std::uint64_t>(token.type));
+    room = putText(room, token.lexeme);
+    *room++ = 1;
+    if (number) {
+        room = Hasher::put(room, static_cast<std::uint64_t>(ValueUnion::Kind::number));
+        room = Hasher::put(room, static_cast<std::uint64_t>(number->numerator));
+        room = Hasher::put(room, static_cast<std::uint64_t>(number->denominator));
+        // No units: their count and the sum of their entries' hashes, both 0.
+        room = Hasher::put(room, std::uint64_t{0});
+        room = Hasher::put(room, std::uint64_t{0});
+    } else {
+        room = Hasher::put(room, static_cast<std::uint64_t>(ValueUnion::Kind::string));
+        room = putText(room, string->value);
+    }
+    room = Hasher::put(room, static_cast<std::uint64_t>(token.sourceLine));
+    Hasher::put(room, static_cast<std::uint64_t>(token.sourceColumn));
+}
+
 } // namespace
 
 bool Token::operator==(const Token& other) const
@@ -33,33 +123,18 @@ bool Token::operator==(const Token& other) const
 
 void Token::hash(Hasher& hasher) const
 {
-    // Two thirds of a document's tokens have no literal: their bytes are
-    // written in one go.
-    if (!literal) {
-        const std::uint64_t typeIndex = static_cast<std::uint64_t>(type);
-        const std::size_t size = sizeof typeIndex + lexeme.size() + 2 + sizeof sourceLine + sizeof sourceColumn;
-        if (auto* room = hasher.claim(size)) {
-            std::memcpy(room, &typeIndex, sizeof typeIndex);
-            room += sizeof typeIndex;
-            std::memcpy(room, lexeme.data(), lexeme.size());
-            room += lexeme.size();
-            *room++ = Hasher::stringTerminator;
-            *room++ = 0;
-            std::memcpy(room, &sourceLine, sizeof sourceLine);
-            std::memcpy(room + sizeof sourceLine, &sourceColumn, sizeof sourceColumn);
-            return;
-        }
-    }
-    hasher.combine(static_cast<std::uint64_t>(type));
-    hasher.combine(std::string_view(lexeme));
-    if (literal) {
-        hasher.combineByte(1);
-        literal->hash(hasher);
-    } else {
-        hasher.combineByte(0);
-    }
-    hasher.combineSigned(sourceLine);
-    hasher.combineSigned(sourceColumn);
+    // Nearly every token is written in one go into the hasher's buffer. Four
+    // in five have no literal: theirs is the shortest path.
+    if (literal)
+        return hashWithLiteral(*this, hasher);
+    auto* room = hasher.claim(fixedSize + lexeme.size());
+    if (!room)
+        return hashByPieces(*this, hasher);
+    room = Hasher::put(room, static_cast<std::uint64_t>(type));
+    room = putText(room, lexeme);
+    *room++ = 0;
+    room = Hasher::put(room, static_cast<std::uint64_t>(sourceLine));
+    Hasher::put(room, static_cast<std::uint64_t>(sourceColumn));
 }
 
 std::string Token::description() const

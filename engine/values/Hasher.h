@@ -56,9 +56,26 @@ public:
     {
         if (size > capacity_ - used_)
             return nullptr;
+        // The buffer is never null, so callers need no second test for room.
+        if (buffer_ == nullptr)
+            __builtin_unreachable();
         unsigned char* room = buffer_ + used_;
         used_ += size;
         return room;
+    }
+
+    // Writers for claimed room: each puts what the matching combine would
+    // feed and returns the room after it.
+    static unsigned char* put(unsigned char* room, std::uint64_t word)
+    {
+        std::memcpy(room, &word, sizeof word);
+        return room + sizeof word;
+    }
+    static unsigned char* put(unsigned char* room, std::string_view text)
+    {
+        copySmall(room, reinterpret_cast<const unsigned char*>(text.data()), text.size());
+        room[text.size()] = stringTerminator;
+        return room + text.size() + 1;
     }
 
     std::uint64_t finalize() const;
@@ -102,8 +119,15 @@ private:
             std::memcpy(to, &head, 4);
             std::memcpy(to + size - 4, &tail, 4);
         } else if (size < 4) {
-            for (std::size_t index = 0; index < size; ++index)
-                to[index] = from[index];
+            // One to three bytes: the first, the middle and the last.
+            if (size != 0) {
+                const auto first = from[0];
+                const auto middle = from[size / 2];
+                const auto last = from[size - 1];
+                to[0] = first;
+                to[size / 2] = middle;
+                to[size - 1] = last;
+            }
         } else {
             std::memcpy(to, from, size);
         }

@@ -1,0 +1,96 @@
+// A token writes its fields straight into the hasher's buffer where it can;
+// the bytes must be exactly those of feeding the fields one by one: the
+// type's case index as a word, the lexeme, byte 0 or byte 1 and the
+// literal's hash, the line and the column.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "frontend/Lexer.h"
+#include "frontend/Token.h"
+#include "values/Hasher.h"
+
+namespace engine {
+namespace {
+
+void feedFieldByField(const Token& token, Hasher& hasher)
+{
+    hasher.combine(static_cast<std::uint64_t>(token.type));
+    hasher.combine(std::string_view(token.lexeme));
+    hasher.combineByte(token.literal ? 1 : 0);
+    if (token.literal)
+        token.literal->hash(hasher);
+    hasher.combineSigned(token.sourceLine);
+    hasher.combineSigned(token.sourceColumn);
+}
+
+// Both ways over the whole list, so that the buffer runs out at many
+// different places within a token.
+void expectSameHash(const std::vector<Token>& tokens)
+{
+    Hasher written;
+    Hasher fed;
+    for (const auto& token : tokens) {
+        token.hash(written);
+        feedFieldByField(token, fed);
+        ASSERT_EQ(Hasher::single([&](Hasher& hasher) { token.hash(hasher); }),
+                  Hasher::single([&](Hasher& hasher) { feedFieldByField(token, hasher); }))
+            << token.description();
+    }
+    EXPECT_EQ(written.finalize(), fed.finalize());
+}
+
+Token token(TokenType type, std::string lexeme, TokenLiteral literal, std::int64_t line = 3, std::int64_t column = 7)
+{
+    return Token{type, std::move(lexeme), std::move(literal), line, column};
+}
+
+TEST(TokenHash, WritingAtOnceFeedsTheSameBytesAsFieldByField)
+{
+    std::string reserved = "x";
+    reserved.reserve(100);
+    std::vector<Token> tokens = {
+        token(TokenType::eof, "", {}, 0, 0),
+        token(TokenType::identifier, reserved, {}),
+        token(TokenType::identifier, "exactlyFifteen_", {}),
+        token(TokenType::identifier, "exactlySixteen__", {}),
+        token(TokenType::identifier, "a_name_well_past_any_small_buffer", {}, -1, -2),
+        token(TokenType::number, "2", ValueUnion(Number(2, 1))),
+        token(TokenType::number, "-0.75", ValueUnion(Number(-3, 4))),
+        token(TokenType::number, "5", ValueUnion(Number(5, 1, Units{{"m", 1}, {"s", -2}}))),
+        token(TokenType::string, "\"\"", ValueUnion(EString(""))),
+        token(TokenType::string, "\"fifteen bytes!!\"", ValueUnion(EString("fifteen bytes!!"))),
+        token(TokenType::string, "\"a string literal longer than a block\"",
+              ValueUnion(EString("a string literal longer than a block"))),
+        // Not in NFC: hashed as its composed form.
+        token(TokenType::string, "\"cafe\u0301\"", ValueUnion(EString("cafe\u0301"))),
+        token(TokenType::string, "\"\xff\"", ValueUnion(EString("\xff"))),
+        token(TokenType::bork, "?", ValueUnion(ValueUnion::bork())),
+    };
+    for (std::size_t length = 0; length <= 40; ++length)
+        tokens.push_back(token(TokenType::identifier, std::string(length, static_cast<char>('a' + length % 26)), {},
+                               static_cast<std::int64_t>(length), 1));
+    // Enough copies, of sizes that do not divide the buffer, to meet its
+    // end at every offset.
+    std::vector<Token> many;
+    for (int round = 0; round < 300; ++round)
+        many.insert(many.end(), tokens.begin(), tokens.end());
+    expectSameHash(many);
+}
+
+TEST(TokenHash, LexedTokensHashAsFieldByField)
+{
+    std::string source;
+    for (int line = 0; line < 500; ++line) {
+        const auto n = std::to_string(line);
+        source += "width" + n + " = " + n + ".25 m; f(x: \"item " + n + "\", y: \"\u00e9t\u00e9\") >= 1_000\r\n";
+        source += "a_rather_long_identifier_name" + n + " -> 0.5 # note\n";
+    }
+    expectSameHash(Lexer::lex(source));
+}
+
+} // namespace
+} // namespace engine
