@@ -78,6 +78,12 @@ NodeArena* NodeArena::create() { return new NodeArena(); }
 
 NodeArena::~NodeArena() { recycle(blocks_); }
 
+void NodeArena::close()
+{
+    if (holds_.fetch_sub(creatorBias - allocations_, std::memory_order_acq_rel) == creatorBias - allocations_)
+        delete this;
+}
+
 void NodeArena::release()
 {
     if (holds_.fetch_sub(1, std::memory_order_acq_rel) == 1)
@@ -98,7 +104,7 @@ void* NodeArena::allocate(std::size_t size, std::size_t alignment)
     }
     if (!memory)
         memory = allocateInNewBlock(size, alignment);
-    holds_.fetch_add(1, std::memory_order_relaxed);
+    ++allocations_;
     return memory;
 }
 

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
+#include <memory>
 #include <span>
 #include <string_view>
 #include <vector>
@@ -31,17 +32,21 @@ public:
     // table: most have no more, and the rest grow as usual.
     static constexpr std::size_t typicalArguments = 4;
 
-    // The statements of the document. Throws MultiError<ParseError> with every
-    // error found, in order, up to maxErrors and the one that stops it
-    // (MultiError.h); never returns a partial list. The tokens should end
-    // with an eof token; when they do not, their end is taken as one.
-    static std::vector<Statement> parse(const std::vector<Token>& tokens);
     // Called with each statement as soon as it is parsed, and the index just
     // past the last token read so far, so that a caller can go over both
     // while they are still in the cache.
     using StatementObserver = std::function<void(const Statement& statement, std::size_t tokensRead)>;
-    // The same, telling the observer about each statement on the way.
-    static std::vector<Statement> parse(const std::vector<Token>& tokens, const StatementObserver& observer);
+    // The statements of the document, telling the observer, if any, about
+    // each on the way. Throws MultiError<ParseError> with every error found,
+    // in order, up to maxErrors and the one that stops it (MultiError.h);
+    // never returns a partial list. The tokens should end with an eof token;
+    // when they do not, their end is taken as one. Nodes refer to the tokens
+    // and keep the list alive for as long as any of them lives; null counts
+    // as no tokens.
+    static std::vector<Statement> parse(std::shared_ptr<const std::vector<Token>> tokens,
+                                        const StatementObserver& observer = {});
+    // The same for tokens that the statements take over (or a copy of them).
+    static std::vector<Statement> parse(std::vector<Token> tokens, const StatementObserver& observer = {});
 
 private:
     // An expression and the height of its tree: 0 for a literal or a name,
@@ -69,6 +74,7 @@ private:
 
     Node expression();
     Node assignment();
+    Node namedAssignment();
     void assignTo(Node& target);
     Node equality();
     Node comparison();
@@ -107,6 +113,7 @@ private:
     std::vector<Expression> elements(TokenType closing, ElementMode mode, int& tallest);
     // The rule, parsed inside `levels` more enclosing nodes.
     Node nested(Rule rule, int levels = 1);
+    // `token` must be one of tokens_, or endOfInput().
     static void rebuild(Node& node, ExpressionKind kind, const Token& token, int height);
 
     // Token cursor. Past the last token, peek sees an eof token.

@@ -1,6 +1,7 @@
 #include "frontend/SyntaxTree.h"
 
 #include <array>
+#include <cstdint>
 
 namespace engine {
 
@@ -100,45 +101,104 @@ bool ExpressionKind::operator==(const ExpressionKind& other) const
         node_);
 }
 
-void ExpressionKind::hash(Hasher& hasher) const
+namespace {
+
+// How a tree walk feeds each node's token.
+struct TokenContents {
+    void operator()(Hasher& hasher, const Token& token) const { token.hash(hasher); }
+};
+
+// A token of the list as its index there; any other by its contents, after a
+// word that no index can be, so the two forms never read alike.
+struct TokenIndex {
+    std::span<const Token> tokens;
+
+    void operator()(Hasher& hasher, const Token& token) const
+    {
+        const auto offset = reinterpret_cast<std::uintptr_t>(&token) - reinterpret_cast<std::uintptr_t>(tokens.data());
+        if (offset < tokens.size_bytes()) {
+            hasher.combine(static_cast<std::uint64_t>(offset / sizeof(Token)));
+            return;
+        }
+        hasher.combine(~std::uint64_t{0});
+        token.hash(hasher);
+    }
+};
+
+template <typename FeedToken>
+void hashExpression(Hasher& hasher, const Expression& expression, const FeedToken& feedToken);
+
+template <typename FeedToken>
+void hashExpressions(Hasher& hasher, const std::vector<Expression>& expressions, const FeedToken& feedToken)
 {
-    hasher.combine(static_cast<std::uint64_t>(node_.index()));
+    hasher.combine(static_cast<std::uint64_t>(expressions.size()));
+    for (const auto& expression : expressions)
+        hashExpression(hasher, expression, feedToken);
+}
+
+template <typename FeedToken>
+void hashKind(Hasher& hasher, const ExpressionKind& kind, const FeedToken& feedToken)
+{
+    hasher.combine(static_cast<std::uint64_t>(kind.index()));
     std::visit(
         [&](const auto& pointer) {
             using Node = std::remove_const_t<typename std::decay_t<decltype(pointer)>::element_type>;
             const Node& node = *pointer;
-            if constexpr (std::is_same_v<Node, Binary>) {
+            if constexpr (std::is_same_v<Node, ExpressionKind::Binary>) {
                 hasher.combine(static_cast<std::uint64_t>(node.operation));
-                node.left.hash(hasher);
-                node.right.hash(hasher);
-            } else if constexpr (std::is_same_v<Node, Unary>) {
+                hashExpression(hasher, node.left, feedToken);
+                hashExpression(hasher, node.right, feedToken);
+            } else if constexpr (std::is_same_v<Node, ExpressionKind::Unary>) {
                 hasher.combine(static_cast<std::uint64_t>(node.operation));
-                node.operand.hash(hasher);
-            } else if constexpr (std::is_same_v<Node, Value>) {
+                hashExpression(hasher, node.operand, feedToken);
+            } else if constexpr (std::is_same_v<Node, ExpressionKind::Value>) {
                 node.value.hash(hasher);
-            } else if constexpr (std::is_same_v<Node, Reference>) {
+            } else if constexpr (std::is_same_v<Node, ExpressionKind::Reference>) {
                 hasher.combine(std::string_view(node.name));
-            } else if constexpr (std::is_same_v<Node, Grouping>) {
-                node.inner.hash(hasher);
-            } else if constexpr (std::is_same_v<Node, Assignment>) {
+            } else if constexpr (std::is_same_v<Node, ExpressionKind::Grouping>) {
+                hashExpression(hasher, node.inner, feedToken);
+            } else if constexpr (std::is_same_v<Node, ExpressionKind::Assignment>) {
                 hasher.combine(std::string_view(node.name));
-                node.value.hash(hasher);
-            } else if constexpr (std::is_same_v<Node, Invocation>) {
-                node.callee.hash(hasher);
-                hashList(hasher, node.arguments);
+                hashExpression(hasher, node.value, feedToken);
+            } else if constexpr (std::is_same_v<Node, ExpressionKind::Invocation>) {
+                hashExpression(hasher, node.callee, feedToken);
+                hashExpressions(hasher, node.arguments, feedToken);
             } else {
-                hashList(hasher, node.elements);
+                hashExpressions(hasher, node.elements, feedToken);
             }
         },
-        node_);
+        kind.node());
 }
 
-bool Expression::operator==(const Expression& other) const { return token == other.token && data == other.data; }
-
-void Expression::hash(Hasher& hasher) const
+template <typename FeedToken>
+void hashExpression(Hasher& hasher, const Expression& expression, const FeedToken& feedToken)
 {
-    data.hash(hasher);
-    token.hash(hasher);
+    hashKind(hasher, expression.data, feedToken);
+    feedToken(hasher, *expression.token);
+}
+
+template <typename FeedToken>
+void hashFunction(Hasher& hasher, const UserFunction& function, const FeedToken& feedToken)
+{
+    hashList(hasher, function.argumentMappings);
+    function.returnMapping.hash(hasher);
+    hashExpressions(hasher, function.body, feedToken);
+}
+
+} // namespace
+
+void ExpressionKind::hash(Hasher& hasher) const { hashKind(hasher, *this, TokenContents()); }
+
+bool Expression::operator==(const Expression& other) const
+{
+    return (token == other.token || *token == *other.token) && data == other.data;
+}
+
+void Expression::hash(Hasher& hasher) const { hashExpression(hasher, *this, TokenContents()); }
+
+void Expression::hash(Hasher& hasher, std::span<const Token> tokens) const
+{
+    hashExpression(hasher, *this, TokenIndex{tokens});
 }
 
 bool UserFunction::operator==(const UserFunction& other) const
@@ -146,11 +206,11 @@ bool UserFunction::operator==(const UserFunction& other) const
     return argumentMappings == other.argumentMappings && returnMapping == other.returnMapping && body == other.body;
 }
 
-void UserFunction::hash(Hasher& hasher) const
+void UserFunction::hash(Hasher& hasher) const { hashFunction(hasher, *this, TokenContents()); }
+
+void UserFunction::hash(Hasher& hasher, std::span<const Token> tokens) const
 {
-    hashList(hasher, argumentMappings);
-    returnMapping.hash(hasher);
-    hashList(hasher, body);
+    hashFunction(hasher, *this, TokenIndex{tokens});
 }
 
 Statement Statement::expression(Expression expression) { return Statement(std::move(expression)); }
@@ -160,13 +220,13 @@ Statement Statement::function(Token name, std::vector<ArgumentMapping> argumentM
 {
     auto function = std::make_shared<const UserFunction>(
         UserFunction{std::move(argumentMappings), std::move(returnMapping), std::move(body)});
-    return Statement(FunctionDefinition{std::move(name), std::move(function)});
+    return Statement(std::make_shared<const FunctionDefinition>(FunctionDefinition{std::move(name), std::move(function)}));
 }
 
 const Token& Statement::token() const
 {
     if (const auto* expression = asExpression())
-        return expression->token;
+        return *expression->token;
     return asFunction()->name;
 }
 
@@ -191,6 +251,18 @@ void Statement::hash(Hasher& hasher) const
     const auto& definition = *asFunction();
     definition.name.hash(hasher);
     definition.function->hash(hasher);
+}
+
+void Statement::hash(Hasher& hasher, std::span<const Token> tokens) const
+{
+    hasher.combine(static_cast<std::uint64_t>(node_.index()));
+    if (const auto* expression = asExpression()) {
+        expression->hash(hasher, tokens);
+        return;
+    }
+    const auto& definition = *asFunction();
+    definition.name.hash(hasher);
+    definition.function->hash(hasher, tokens);
 }
 
 } // namespace engine
