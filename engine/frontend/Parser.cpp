@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <iterator>
 #include <memory>
 #include <span>
 #include <string>
@@ -113,10 +114,13 @@ void Parser::run()
             if (observer_ && errors_.empty())
                 (*observer_)(statements_.back(), current_);
         } catch (ParseError& error) {
+            // The lists the statement was in the middle of are abandoned.
+            pending_.clear();
             if (!isAtEnd())
                 advance();
             errors_.push_back(std::move(error));
         } catch (const std::exception&) {
+            pending_.clear();
             errors_.emplace_back(std::string(message::unknown), static_cast<std::int64_t>(current_));
             if (!isAtEnd())
                 advance();
@@ -450,10 +454,9 @@ Parser::Node Parser::call()
 // unlabelled; it is then labelled "_".
 std::vector<Expression> Parser::arguments(int& tallest)
 {
-    std::vector<Expression> arguments;
     if (check(TokenType::rightParen))
-        return arguments;
-    arguments.reserve(typicalArguments);
+        return {};
+    const std::size_t start = pending_.size();
     skip();
     for (;;) {
         // An argument is labelled exactly when it starts with a name and "=" or
@@ -464,15 +467,15 @@ std::vector<Expression> Parser::arguments(int& tallest)
             checkDepth(1);
         Node argument = nested(&Parser::expression, labelled ? 0 : 1);
         if (!argument.expression.data.as<ExpressionKind::Assignment>()) {
-            if (!arguments.empty())
+            if (pending_.size() > start)
                 fail(message::onlyAssignments);
             labelAsFirst(argument);
         }
         tallest = std::max(tallest, argument.height);
-        arguments.push_back(std::move(argument.expression));
+        pending_.push_back(std::move(argument.expression));
         if (!check(TokenType::comma)) {
             skip();
-            return arguments;
+            return takePending(start);
         }
         advance();
         skip();
@@ -600,17 +603,24 @@ Parser::Node Parser::primary()
 // (no assignment) in a list.
 std::vector<Expression> Parser::elements(TokenType closing, ElementMode mode, int& tallest)
 {
-    std::vector<Expression> elements;
-    elements.reserve(typicalArguments);
+    const std::size_t start = pending_.size();
     skip({TokenType::comma});
     for (;;) {
         Node element = mode == ElementMode::table ? expression() : equality();
         tallest = std::max(tallest, element.height);
-        elements.push_back(std::move(element.expression));
+        pending_.push_back(std::move(element.expression));
         skip({TokenType::comma});
         if (check(closing))
-            return elements;
+            return takePending(start);
     }
+}
+
+std::vector<Expression> Parser::takePending(std::size_t start)
+{
+    const auto first = pending_.begin() + static_cast<std::ptrdiff_t>(start);
+    std::vector<Expression> taken(std::make_move_iterator(first), std::make_move_iterator(pending_.end()));
+    pending_.erase(first, pending_.end());
+    return taken;
 }
 
 // The node becomes `kind` with `token`, built where it is rather than moved in.

@@ -28,9 +28,6 @@ public:
     // documents never come near it, and a deeper one gets an error instead of
     // exhausting the stack.
     static constexpr int maxExpressionDepth = 256;
-    // Room reserved for the arguments of a call or the elements of a list or
-    // table: most have no more, and the rest grow as usual.
-    static constexpr std::size_t typicalArguments = 4;
 
     // Called with each statement as soon as it is parsed, and the index just
     // past the last token read so far, so that a caller can go over both
@@ -111,6 +108,8 @@ private:
     Node list();
     Node listNode(const Token& open, std::vector<Expression> elements, int height);
     std::vector<Expression> elements(TokenType closing, ElementMode mode, int& tallest);
+    // The expressions pending from `start` on, in a list of their own.
+    std::vector<Expression> takePending(std::size_t start);
     // The rule, parsed inside `levels` more enclosing nodes.
     Node nested(Rule rule, int levels = 1);
     // `token` must be one of tokens_, or endOfInput().
@@ -138,6 +137,10 @@ private:
     NodeArena* arena_;
     std::vector<ParseError> errors_;
     std::vector<Statement> statements_;
+    // The arguments or elements of the lists being parsed, a nested list's
+    // above its enclosing one's: each list is built at its end, exactly as
+    // long as it needs to be, rather than grown element by element.
+    std::vector<Expression> pending_;
     const StatementObserver* observer_ = nullptr;
     // Index of the next unconsumed token; only grows.
     std::size_t current_ = 0;
