@@ -132,7 +132,9 @@ private:
     // enclose the one being parsed.
     void checkDepth(int height) const;
 
-    const std::vector<Token>& tokens_;
+    // A span rather than the vector, so that its size is at hand for every
+    // look at the next token.
+    std::span<const Token> tokens_;
     // Where the document's nodes are placed.
     NodeArena* arena_;
     std::vector<ParseError> errors_;
