@@ -90,24 +90,6 @@ void NodeArena::release()
         delete this;
 }
 
-void* NodeArena::allocate(std::size_t size, std::size_t alignment)
-{
-    void* memory = nullptr;
-    if (next_) {
-        const auto address = reinterpret_cast<std::uintptr_t>(next_);
-        const auto aligned = (address + alignment - 1) & ~(std::uintptr_t{alignment} - 1);
-        auto* start = reinterpret_cast<std::byte*>(aligned);
-        if (start <= end_ && size <= static_cast<std::size_t>(end_ - start)) {
-            next_ = start + size;
-            memory = start;
-        }
-    }
-    if (!memory)
-        memory = allocateInNewBlock(size, alignment);
-    ++allocations_;
-    return memory;
-}
-
 void* NodeArena::allocateInNewBlock(std::size_t size, std::size_t alignment)
 {
     // Block headers keep the alignment of the memory after them, which is

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 
 namespace engine {
@@ -32,7 +33,21 @@ public:
 
     // Memory for one node, adding a hold. Only the creator allocates, and
     // only until it closes the arena.
-    void* allocate(std::size_t size, std::size_t alignment);
+    // Inline, since the parser asks for every node.
+    void* allocate(std::size_t size, std::size_t alignment)
+    {
+        ++allocations_;
+        if (next_) {
+            const auto address = reinterpret_cast<std::uintptr_t>(next_);
+            const auto aligned = (address + alignment - 1) & ~(std::uintptr_t{alignment} - 1);
+            auto* start = reinterpret_cast<std::byte*>(aligned);
+            if (start <= end_ && size <= static_cast<std::size_t>(end_ - start)) {
+                next_ = start + size;
+                return start;
+            }
+        }
+        return allocateInNewBlock(size, alignment);
+    }
     // Keeps `referred` alive until the arena goes; for the creator, before it
     // hands out any node.
     void keep(std::shared_ptr<const void> referred) { referred_ = std::move(referred); }

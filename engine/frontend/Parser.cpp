@@ -644,15 +644,6 @@ const Token& Parser::endOfInput()
     return token;
 }
 
-const Token& Parser::advance()
-{
-    if (!isAtEnd())
-        ++current_;
-    return previous();
-}
-
-// The token just consumed; at the very start, the first token.
-const Token& Parser::previous() const { return current_ > 0 ? tokens_[current_ - 1] : peek(); }
 
 const Token& Parser::consume(TokenType type, std::string_view message)
 {

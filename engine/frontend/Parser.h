@@ -122,8 +122,14 @@ private:
     // Whether the next token is of that type; never true at the end.
     bool check(TokenType type) const { return type != TokenType::eof && peek().type == type; }
     static const Token& endOfInput();
-    const Token& advance();
-    const Token& previous() const;
+    const Token& advance()
+    {
+        if (!isAtEnd())
+            ++current_;
+        return previous();
+    }
+    // The token just consumed; at the very start, the first token.
+    const Token& previous() const { return current_ > 0 ? tokens_[current_ - 1] : peek(); }
     const Token& consume(TokenType type, std::string_view message);
     void skip(std::initializer_list<TokenType> types = {});
 
