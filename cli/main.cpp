@@ -11,6 +11,7 @@
 #include <iterator>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "CommandLine.h"
@@ -197,9 +198,9 @@ int reportErrors(std::string_view source, const std::string& name, const std::st
 int printSyntaxTrees(std::string_view source, const std::string& name)
 {
     try {
-        const auto tokens = engine::Lexer::lex(source);
+        auto tokens = engine::Lexer::lex(source);
         engine::Lexer::debugStep = false;
-        engine::ASTWriter::writeAll(engine::Parser::parse(tokens));
+        engine::ASTWriter::writeAll(engine::Parser::parse(std::move(tokens)));
         return success;
     } catch (const std::exception&) {
         return reportErrors(source, name, {});

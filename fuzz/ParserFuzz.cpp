@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,11 +40,24 @@ std::uint64_t hashOf(const std::vector<engine::Statement>& statements)
     });
 }
 
+// As the bridge hashes them: tokens of the list as their indices.
+std::uint64_t keyHashOf(const std::vector<engine::Statement>& statements, const std::vector<Token>& tokens)
+{
+    return engine::Hasher::single([&](engine::Hasher& hasher) {
+        for (const auto& statement : statements)
+            statement.hash(hasher, tokens);
+    });
+}
+
 void parse(std::string_view source, const std::vector<Token>& tokens)
 {
     try {
-        const auto statements = engine::Parser::parse(tokens);
-        check(hashOf(statements) == hashOf(engine::Parser::parse(tokens)), "parsing is repeatable");
+        const auto shared = std::make_shared<const std::vector<Token>>(tokens);
+        const auto statements = engine::Parser::parse(shared);
+        const auto again = engine::Parser::parse(shared);
+        check(hashOf(statements) == hashOf(again), "parsing is repeatable");
+        check(keyHashOf(statements, *shared) == keyHashOf(again, *shared), "key hashing is repeatable");
+        check(hashOf(engine::Parser::parse(tokens)) == hashOf(statements), "parsing a copy gives the same tree");
         for (const auto& statement : statements) {
             engine::ASTWriter::write(statement);
             engine::ASTWriter::writeLineOf(statement);

@@ -1,6 +1,7 @@
 #include "core/Bridge.h"
 
 #include <algorithm>
+#include <atomic>
 #include <exception>
 
 #include "core/Layout.h"
@@ -73,26 +74,32 @@ void Bridge::execute(std::string_view source)
         engine::Hasher statementHasher;
         tokenHasher.combine(source);
 
+        // Emptied once the statements that refer to its tokens are gone.
+        const struct Clear {
+            std::shared_ptr<std::vector<engine::Token>>& tokens;
+            ~Clear()
+            {
+                if (tokens.use_count() == 1)
+                    tokens->clear();
+            }
+        } clear{tokens_};
         std::vector<engine::Statement> statements;
         {
-            // Tokens serve only the parser and the key: cleared before
-            // interpreting, they leave the rest of the work less memory to
-            // wade through. Their list keeps its memory for the next call.
-            auto& tokens = tokens_;
-            const struct Clear {
-                std::vector<engine::Token>& tokens;
-                ~Clear() { tokens.clear(); }
-            } clear{tokens};
-            engine::Lexer::lex(source, tokens);
+            engine::Lexer::lex(source, tokenList());
+            const auto& tokens = *tokens_;
             tokenHasher.combine(static_cast<std::uint64_t>(tokens.size()));
             std::size_t tokensHashed = 0;
             const auto hashTokens = [&](std::size_t end) {
                 for (; tokensHashed < end; ++tokensHashed)
                     tokens[tokensHashed].hash(tokenHasher);
             };
-            statements = engine::Parser::parse(tokens, [&](const engine::Statement& statement, std::size_t tokensRead) {
+            // Each node's token is fed as its index in the token list rather
+            // than its contents: the list itself is fed in full to the same
+            // key, so the index says the same for far less work, and the key
+            // still changes with the text, any token or any statement.
+            statements = engine::Parser::parse(tokens_, [&](const engine::Statement& statement, std::size_t tokensRead) {
                 hashTokens(tokensRead);
-                statement.hash(statementHasher);
+                statement.hash(statementHasher, tokens);
             });
             hashTokens(tokens.size());
         }
@@ -121,6 +128,17 @@ void Bridge::execute(std::string_view source)
     } catch (...) {
         publishResults(noLines(), std::string(unexpectedErrorMessage));
     }
+}
+
+std::vector<engine::Token>& Bridge::tokenList()
+{
+    if (tokens_.use_count() == 1) {
+        // Whoever dropped the other holds is done reading the tokens.
+        std::atomic_thread_fence(std::memory_order_acquire);
+        return *tokens_;
+    }
+    tokens_ = std::make_shared<std::vector<engine::Token>>();
+    return *tokens_;
 }
 
 void Bridge::updateCacheInfo()

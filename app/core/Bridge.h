@@ -70,6 +70,9 @@ public:
     void addObserver(Observer observer) { observers_.push_back(std::move(observer)); }
 
 private:
+    // The list to lex into: the last one, memory and all, unless a syntax
+    // tree from an earlier evaluation still refers to it.
+    std::vector<engine::Token>& tokenList();
     void publishResults(RenderedLines renderedOutputList, std::string errorOutput);
     void notify(Field field) const;
 
@@ -78,9 +81,11 @@ private:
     RenderedLines renderedOutputList_;
     std::string errorOutput_;
     tsl::ordered_map<std::int64_t, CacheEntry> cache_;
-    // Empty between calls; its memory is kept, since a long document's tokens
-    // would otherwise come from fresh pages on every keystroke.
-    std::vector<engine::Token> tokens_;
+    // The last evaluation's tokens, shared with the syntax tree that refers
+    // to them. Empty between calls; its memory is kept, since a long
+    // document's tokens would otherwise come from fresh pages on every
+    // keystroke.
+    std::shared_ptr<std::vector<engine::Token>> tokens_;
     std::size_t interpretationCount_ = 0;
     std::vector<Observer> observers_;
 };

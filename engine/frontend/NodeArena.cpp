@@ -78,28 +78,16 @@ NodeArena* NodeArena::create() { return new NodeArena(); }
 
 NodeArena::~NodeArena() { recycle(blocks_); }
 
+void NodeArena::close()
+{
+    if (holds_.fetch_sub(creatorBias - allocations_, std::memory_order_acq_rel) == creatorBias - allocations_)
+        delete this;
+}
+
 void NodeArena::release()
 {
     if (holds_.fetch_sub(1, std::memory_order_acq_rel) == 1)
         delete this;
-}
-
-void* NodeArena::allocate(std::size_t size, std::size_t alignment)
-{
-    void* memory = nullptr;
-    if (next_) {
-        const auto address = reinterpret_cast<std::uintptr_t>(next_);
-        const auto aligned = (address + alignment - 1) & ~(std::uintptr_t{alignment} - 1);
-        auto* start = reinterpret_cast<std::byte*>(aligned);
-        if (start <= end_ && size <= static_cast<std::size_t>(end_ - start)) {
-            next_ = start + size;
-            memory = start;
-        }
-    }
-    if (!memory)
-        memory = allocateInNewBlock(size, alignment);
-    holds_.fetch_add(1, std::memory_order_relaxed);
-    return memory;
 }
 
 void* NodeArena::allocateInNewBlock(std::size_t size, std::size_t alignment)

@@ -2,6 +2,8 @@
 
 #include <atomic>
 #include <cstddef>
+#include <cstdint>
+#include <memory>
 
 namespace engine {
 
@@ -14,20 +16,41 @@ namespace engine {
 //
 // Whoever creates an arena holds it until release(); every node allocated
 // from it holds it too, until it is deallocated. Nodes may be dropped on any
-// thread, so the holds are counted atomically.
+// thread, so the holds are counted atomically. What the nodes refer to but do
+// not own (the parse's tokens) the arena keeps for them, for as long as it
+// lives.
 class NodeArena {
 public:
     NodeArena(const NodeArena&) = delete;
     NodeArena& operator=(const NodeArena&) = delete;
 
-    // A new arena, held once by the caller.
+    // A new arena, held by the caller until close().
     static NodeArena* create();
-    // Drops one hold; the last one frees the arena and all its blocks.
+    // The creator's last call: it allocates no more and drops its hold.
+    void close();
+    // Drops a node's hold; the last hold frees the arena and all its blocks.
     void release();
 
-    // Memory for one node, adding a hold. Not thread-safe: only the parse
-    // that created the arena allocates from it.
-    void* allocate(std::size_t size, std::size_t alignment);
+    // Memory for one node, adding a hold. Only the creator allocates, and
+    // only until it closes the arena.
+    // Inline, since the parser asks for every node.
+    void* allocate(std::size_t size, std::size_t alignment)
+    {
+        ++allocations_;
+        if (next_) {
+            const auto address = reinterpret_cast<std::uintptr_t>(next_);
+            const auto aligned = (address + alignment - 1) & ~(std::uintptr_t{alignment} - 1);
+            auto* start = reinterpret_cast<std::byte*>(aligned);
+            if (start <= end_ && size <= static_cast<std::size_t>(end_ - start)) {
+                next_ = start + size;
+                return start;
+            }
+        }
+        return allocateInNewBlock(size, alignment);
+    }
+    // Keeps `referred` alive until the arena goes; for the creator, before it
+    // hands out any node.
+    void keep(std::shared_ptr<const void> referred) { referred_ = std::move(referred); }
 
 private:
     struct Block;
@@ -41,11 +64,18 @@ private:
     static Block* reusedBlock();
     static void recycle(Block* blocks);
 
-    std::atomic<std::size_t> holds_{1};
+    // Holds are counted down from a bias while the creator allocates, so that
+    // handing out memory needs no atomic operation; close() trades the bias
+    // for the count of allocations. No parse makes half as many nodes.
+    static constexpr std::size_t creatorBias = std::size_t{1} << (sizeof(std::size_t) * 8 - 2);
+    std::atomic<std::size_t> holds_{creatorBias};
+    // Only the creator touches it.
+    std::size_t allocations_ = 0;
     // The block being filled; it links to the ones filled before it.
     Block* blocks_ = nullptr;
     std::byte* next_ = nullptr;
     std::byte* end_ = nullptr;
+    std::shared_ptr<const void> referred_;
 };
 
 // The allocator that std::allocate_shared uses to place a node in an arena.

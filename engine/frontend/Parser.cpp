@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <iterator>
 #include <memory>
 #include <span>
 #include <string>
@@ -64,19 +65,27 @@ private:
     int levels_;
 };
 
-std::vector<Statement> Parser::parse(const std::vector<Token>& tokens) { return parse(tokens, StatementObserver()); }
-
-std::vector<Statement> Parser::parse(const std::vector<Token>& tokens, const StatementObserver& observer)
+std::vector<Statement> Parser::parse(std::vector<Token> tokens, const StatementObserver& observer)
 {
-    // The parse holds the arena while it builds; afterwards only the nodes do.
+    return parse(std::make_shared<const std::vector<Token>>(std::move(tokens)), observer);
+}
+
+std::vector<Statement> Parser::parse(std::shared_ptr<const std::vector<Token>> tokens, const StatementObserver& observer)
+{
+    if (!tokens)
+        tokens = std::make_shared<const std::vector<Token>>();
+    // The parse holds the arena while it builds; afterwards only the nodes do,
+    // and the arena holds the tokens they refer to.
     const std::unique_ptr<NodeArena, void (*)(NodeArena*)> arena(NodeArena::create(),
-                                                                [](NodeArena* held) { held->release(); });
-    Parser parser(tokens, *arena);
+                                                                [](NodeArena* held) { held->close(); });
+    const std::vector<Token>& list = *tokens;
+    arena->keep(std::move(tokens));
+    Parser parser(list, *arena);
     if (observer)
         parser.observer_ = &observer;
     // A statement takes at least one token and the newline or end after it.
     // Reserved address space that no statement reaches is never touched.
-    parser.statements_.reserve(tokens.size() / 2 + 1);
+    parser.statements_.reserve(list.size() / 2 + 1);
     parser.run();
     if (!parser.errors_.empty())
         throw MultiError<ParseError>(std::move(parser.errors_));
@@ -105,10 +114,13 @@ void Parser::run()
             if (observer_ && errors_.empty())
                 (*observer_)(statements_.back(), current_);
         } catch (ParseError& error) {
+            // The lists the statement was in the middle of are abandoned.
+            pending_.clear();
             if (!isAtEnd())
                 advance();
             errors_.push_back(std::move(error));
         } catch (const std::exception&) {
+            pending_.clear();
             errors_.emplace_back(std::string(message::unknown), static_cast<std::int64_t>(current_));
             if (!isAtEnd())
                 advance();
@@ -233,10 +245,32 @@ Parser::Node Parser::expression() { return assignment(); }
 // assignment → equality ( ( "=" | ":" ) assignment )?
 Parser::Node Parser::assignment()
 {
+    // Most targets are a bare name: taken as one straight away, without a
+    // reference node that would only be dropped again.
+    if (check(TokenType::identifier)) {
+        const TokenType next = peekNext().type;
+        if (next == TokenType::equal || next == TokenType::colon)
+            return namedAssignment();
+    }
     Node target = equality();
     if (check(TokenType::equal) || check(TokenType::colon))
         assignTo(target);
     return target;
+}
+
+// What assignTo makes of a name as the target, with the same checks at the
+// same tokens.
+[[gnu::noinline]] Parser::Node Parser::namedAssignment()
+{
+    const Token& name = advance();
+    checkDepth(1);
+    advance();
+    Node value = nested(&Parser::assignment);
+    if (name.lexeme == "_")
+        fail(message::assignToUnderscore);
+    // The node carries the last token of its value.
+    return {Expression{Kind::make<Kind::Assignment>(arena_, name.lexeme, std::move(value.expression)), &previous()},
+            value.height + 1};
 }
 
 // Turns the target into the assignment of the value that follows "=".
@@ -383,7 +417,7 @@ Parser::Node Parser::unary()
     else
         fail(message::unaryOperator);
     Node operand = nested(&Parser::unary);
-    return {Expression{Kind::make<Kind::Unary>(arena_, operation, std::move(operand.expression)), token},
+    return {Expression{Kind::make<Kind::Unary>(arena_, operation, std::move(operand.expression)), &token},
             operand.height + 1};
 }
 
@@ -420,10 +454,9 @@ Parser::Node Parser::call()
 // unlabelled; it is then labelled "_".
 std::vector<Expression> Parser::arguments(int& tallest)
 {
-    std::vector<Expression> arguments;
     if (check(TokenType::rightParen))
-        return arguments;
-    arguments.reserve(typicalArguments);
+        return {};
+    const std::size_t start = pending_.size();
     skip();
     for (;;) {
         // An argument is labelled exactly when it starts with a name and "=" or
@@ -434,15 +467,15 @@ std::vector<Expression> Parser::arguments(int& tallest)
             checkDepth(1);
         Node argument = nested(&Parser::expression, labelled ? 0 : 1);
         if (!argument.expression.data.as<ExpressionKind::Assignment>()) {
-            if (!arguments.empty())
+            if (pending_.size() > start)
                 fail(message::onlyAssignments);
             labelAsFirst(argument);
         }
         tallest = std::max(tallest, argument.height);
-        arguments.push_back(std::move(argument.expression));
+        pending_.push_back(std::move(argument.expression));
         if (!check(TokenType::comma)) {
             skip();
-            return arguments;
+            return takePending(start);
         }
         advance();
         skip();
@@ -453,7 +486,7 @@ std::vector<Expression> Parser::arguments(int& tallest)
 // argument's own token.
 [[gnu::noinline]] void Parser::labelAsFirst(Node& argument)
 {
-    const Token token = argument.expression.token;
+    const Token& token = *argument.expression.token;
     rebuild(argument, Kind::make<Kind::Assignment>(arena_, "_", std::move(argument.expression)), token,
             argument.height + 1);
 }
@@ -465,7 +498,7 @@ Parser::Node Parser::primary()
         return literal();
     if (check(TokenType::identifier)) {
         const Token& name = advance();
-        return {Expression{Kind::make<Kind::Reference>(arena_, name.lexeme), name}, 0};
+        return {Expression{Kind::make<Kind::Reference>(arena_, name.lexeme), &name}, 0};
     }
     if (check(TokenType::leftParen))
         return grouping();
@@ -482,7 +515,7 @@ Parser::Node Parser::primary()
     const Token& token = advance();
     if (!token.literal)
         fail(message::noLiteral);
-    Node value{Expression{Kind::make<Kind::Value>(arena_, *token.literal), token}, 0};
+    Node value{Expression{Kind::make<Kind::Value>(arena_, *token.literal), &token}, 0};
     // A name right after a number is its unit: 5 km is 5 × km.
     if (token.type == TokenType::number && check(TokenType::identifier))
         attachUnit(value);
@@ -495,7 +528,7 @@ Parser::Node Parser::primary()
 {
     checkDepth(operand.height + 1);
     const Token& unit = advance();
-    Expression name{Kind::make<Kind::Reference>(arena_, unit.lexeme), unit};
+    Expression name{Kind::make<Kind::Reference>(arena_, unit.lexeme), &unit};
     rebuild(operand,
             Kind::make<Kind::Binary>(arena_, BinaryOperation::multiply, std::move(operand.expression), std::move(name)),
             unit, operand.height + 1);
@@ -536,8 +569,8 @@ Parser::Node Parser::primary()
 {
     Expression callee{
         Kind::make<Kind::Value>(arena_, Callable::userDefinedFunction({}, ReturnMapping::all(), std::move(entries))),
-        open};
-    return {Expression{Kind::make<Kind::Invocation>(arena_, std::move(callee), std::vector<Expression>()), open},
+        &open};
+    return {Expression{Kind::make<Kind::Invocation>(arena_, std::move(callee), std::vector<Expression>()), &open},
             height};
 }
 
@@ -562,7 +595,7 @@ Parser::Node Parser::primary()
 
 [[gnu::noinline]] Parser::Node Parser::listNode(const Token& open, std::vector<Expression> elements, int height)
 {
-    return {Expression{Kind::make<Kind::List>(arena_, std::move(elements)), open}, height};
+    return {Expression{Kind::make<Kind::List>(arena_, std::move(elements)), &open}, height};
 }
 
 // elements → ( "," )* element ( ( "," )* element )* ( "," )*, where newlines
@@ -570,24 +603,31 @@ Parser::Node Parser::primary()
 // (no assignment) in a list.
 std::vector<Expression> Parser::elements(TokenType closing, ElementMode mode, int& tallest)
 {
-    std::vector<Expression> elements;
-    elements.reserve(typicalArguments);
+    const std::size_t start = pending_.size();
     skip({TokenType::comma});
     for (;;) {
         Node element = mode == ElementMode::table ? expression() : equality();
         tallest = std::max(tallest, element.height);
-        elements.push_back(std::move(element.expression));
+        pending_.push_back(std::move(element.expression));
         skip({TokenType::comma});
         if (check(closing))
-            return elements;
+            return takePending(start);
     }
+}
+
+std::vector<Expression> Parser::takePending(std::size_t start)
+{
+    const auto first = pending_.begin() + static_cast<std::ptrdiff_t>(start);
+    std::vector<Expression> taken(std::make_move_iterator(first), std::make_move_iterator(pending_.end()));
+    pending_.erase(first, pending_.end());
+    return taken;
 }
 
 // The node becomes `kind` with `token`, built where it is rather than moved in.
 void Parser::rebuild(Node& node, ExpressionKind kind, const Token& token, int height)
 {
     node.expression.data = std::move(kind);
-    node.expression.token = token;
+    node.expression.token = &token;
     node.height = height;
 }
 
@@ -604,15 +644,6 @@ const Token& Parser::endOfInput()
     return token;
 }
 
-const Token& Parser::advance()
-{
-    if (!isAtEnd())
-        ++current_;
-    return previous();
-}
-
-// The token just consumed; at the very start, the first token.
-const Token& Parser::previous() const { return current_ > 0 ? tokens_[current_ - 1] : peek(); }
 
 const Token& Parser::consume(TokenType type, std::string_view message)
 {

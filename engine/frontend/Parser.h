@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
+#include <memory>
 #include <span>
 #include <string_view>
 #include <vector>
@@ -27,21 +28,22 @@ public:
     // documents never come near it, and a deeper one gets an error instead of
     // exhausting the stack.
     static constexpr int maxExpressionDepth = 256;
-    // Room reserved for the arguments of a call or the elements of a list or
-    // table: most have no more, and the rest grow as usual.
-    static constexpr std::size_t typicalArguments = 4;
 
-    // The statements of the document. Throws MultiError<ParseError> with every
-    // error found, in order, up to maxErrors and the one that stops it
-    // (MultiError.h); never returns a partial list. The tokens should end
-    // with an eof token; when they do not, their end is taken as one.
-    static std::vector<Statement> parse(const std::vector<Token>& tokens);
     // Called with each statement as soon as it is parsed, and the index just
     // past the last token read so far, so that a caller can go over both
     // while they are still in the cache.
     using StatementObserver = std::function<void(const Statement& statement, std::size_t tokensRead)>;
-    // The same, telling the observer about each statement on the way.
-    static std::vector<Statement> parse(const std::vector<Token>& tokens, const StatementObserver& observer);
+    // The statements of the document, telling the observer, if any, about
+    // each on the way. Throws MultiError<ParseError> with every error found,
+    // in order, up to maxErrors and the one that stops it (MultiError.h);
+    // never returns a partial list. The tokens should end with an eof token;
+    // when they do not, their end is taken as one. Nodes refer to the tokens
+    // and keep the list alive for as long as any of them lives; null counts
+    // as no tokens.
+    static std::vector<Statement> parse(std::shared_ptr<const std::vector<Token>> tokens,
+                                        const StatementObserver& observer = {});
+    // The same for tokens that the statements take over (or a copy of them).
+    static std::vector<Statement> parse(std::vector<Token> tokens, const StatementObserver& observer = {});
 
 private:
     // An expression and the height of its tree: 0 for a literal or a name,
@@ -69,6 +71,7 @@ private:
 
     Node expression();
     Node assignment();
+    Node namedAssignment();
     void assignTo(Node& target);
     Node equality();
     Node comparison();
@@ -105,8 +108,11 @@ private:
     Node list();
     Node listNode(const Token& open, std::vector<Expression> elements, int height);
     std::vector<Expression> elements(TokenType closing, ElementMode mode, int& tallest);
+    // The expressions pending from `start` on, in a list of their own.
+    std::vector<Expression> takePending(std::size_t start);
     // The rule, parsed inside `levels` more enclosing nodes.
     Node nested(Rule rule, int levels = 1);
+    // `token` must be one of tokens_, or endOfInput().
     static void rebuild(Node& node, ExpressionKind kind, const Token& token, int height);
 
     // Token cursor. Past the last token, peek sees an eof token.
@@ -116,8 +122,14 @@ private:
     // Whether the next token is of that type; never true at the end.
     bool check(TokenType type) const { return type != TokenType::eof && peek().type == type; }
     static const Token& endOfInput();
-    const Token& advance();
-    const Token& previous() const;
+    const Token& advance()
+    {
+        if (!isAtEnd())
+            ++current_;
+        return previous();
+    }
+    // The token just consumed; at the very start, the first token.
+    const Token& previous() const { return current_ > 0 ? tokens_[current_ - 1] : peek(); }
     const Token& consume(TokenType type, std::string_view message);
     void skip(std::initializer_list<TokenType> types = {});
 
@@ -126,11 +138,17 @@ private:
     // enclose the one being parsed.
     void checkDepth(int height) const;
 
-    const std::vector<Token>& tokens_;
+    // A span rather than the vector, so that its size is at hand for every
+    // look at the next token.
+    std::span<const Token> tokens_;
     // Where the document's nodes are placed.
     NodeArena* arena_;
     std::vector<ParseError> errors_;
     std::vector<Statement> statements_;
+    // The arguments or elements of the lists being parsed, a nested list's
+    // above its enclosing one's: each list is built at its end, exactly as
+    // long as it needs to be, rather than grown element by element.
+    std::vector<Expression> pending_;
     const StatementObserver* observer_ = nullptr;
     // Index of the next unconsumed token; only grows.
     std::size_t current_ = 0;

@@ -1,6 +1,10 @@
 #include "frontend/SyntaxTree.h"
 
 #include <array>
+#include <cstdint>
+#include <cstring>
+
+#include "values/Callable.h"
 
 namespace engine {
 
@@ -100,45 +104,150 @@ bool ExpressionKind::operator==(const ExpressionKind& other) const
         node_);
 }
 
-void ExpressionKind::hash(Hasher& hasher) const
+namespace {
+
+// How a tree walk feeds each node: its case index and operation as words
+// first, then its fields, then its token's contents.
+struct TokenContents {
+    static constexpr bool compact = false;
+};
+
+// For a key that also feeds the whole token list: a node's case index,
+// operation and token go first, in a few bytes, with the token as its index
+// in the list. A token elsewhere is fed by its contents, after an index that
+// no list position can be, so the two forms never read alike.
+struct TokenIndex {
+    static constexpr bool compact = true;
+    static constexpr std::uint32_t elsewhere = ~std::uint32_t{0};
+
+    std::span<const Token> tokens;
+
+    void header(Hasher& hasher, const Expression& expression, std::uint8_t operation) const
+    {
+        const Token& token = *expression.token;
+        const auto offset = reinterpret_cast<std::uintptr_t>(&token) - reinterpret_cast<std::uintptr_t>(tokens.data());
+        // Lists too long for the index's width are fed by contents instead.
+        const std::uint32_t index = offset < tokens.size_bytes() && tokens.size() < elsewhere
+            ? static_cast<std::uint32_t>(offset / sizeof(Token))
+            : elsewhere;
+        unsigned char bytes[2 + sizeof index] = {static_cast<unsigned char>(expression.data.index()), operation};
+        std::memcpy(bytes + 2, &index, sizeof index);
+        hasher.combineBytes(bytes, sizeof bytes);
+        if (index == elsewhere)
+            token.hash(hasher);
+    }
+};
+
+template <typename Feed>
+void hashExpression(Hasher& hasher, const Expression& expression, const Feed& feed);
+
+template <typename Feed>
+void hashExpressions(Hasher& hasher, const std::vector<Expression>& expressions, const Feed& feed)
 {
-    hasher.combine(static_cast<std::uint64_t>(node_.index()));
-    std::visit(
-        [&](const auto& pointer) {
-            using Node = std::remove_const_t<typename std::decay_t<decltype(pointer)>::element_type>;
-            const Node& node = *pointer;
-            if constexpr (std::is_same_v<Node, Binary>) {
-                hasher.combine(static_cast<std::uint64_t>(node.operation));
-                node.left.hash(hasher);
-                node.right.hash(hasher);
-            } else if constexpr (std::is_same_v<Node, Unary>) {
-                hasher.combine(static_cast<std::uint64_t>(node.operation));
-                node.operand.hash(hasher);
-            } else if constexpr (std::is_same_v<Node, Value>) {
-                node.value.hash(hasher);
-            } else if constexpr (std::is_same_v<Node, Reference>) {
-                hasher.combine(std::string_view(node.name));
-            } else if constexpr (std::is_same_v<Node, Grouping>) {
-                node.inner.hash(hasher);
-            } else if constexpr (std::is_same_v<Node, Assignment>) {
-                hasher.combine(std::string_view(node.name));
-                node.value.hash(hasher);
-            } else if constexpr (std::is_same_v<Node, Invocation>) {
-                node.callee.hash(hasher);
-                hashList(hasher, node.arguments);
-            } else {
-                hashList(hasher, node.elements);
-            }
-        },
-        node_);
+    hasher.combine(static_cast<std::uint64_t>(expressions.size()));
+    for (const auto& expression : expressions)
+        hashExpression(hasher, expression, feed);
 }
 
-bool Expression::operator==(const Expression& other) const { return token == other.token && data == other.data; }
-
-void Expression::hash(Hasher& hasher) const
+template <typename Feed>
+void hashFunction(Hasher& hasher, const UserFunction& function, const Feed& feed)
 {
-    data.hash(hasher);
-    token.hash(hasher);
+    hashList(hasher, function.argumentMappings);
+    function.returnMapping.hash(hasher);
+    hashExpressions(hasher, function.body, feed);
+}
+
+// A value node's value. For a key, the function of a table literal feeds its
+// body as any other expressions, framed as the value's own hash frames it.
+template <typename Feed>
+void hashValue(Hasher& hasher, const ValueUnion& value, const Feed& feed)
+{
+    if constexpr (Feed::compact) {
+        const auto* callable = value.as<Callable>();
+        if (const UserFunction* function = callable ? callable->userDefined() : nullptr) {
+            hasher.combine(static_cast<std::uint64_t>(value.kind()));
+            hasher.combine(static_cast<std::uint64_t>(callable->kind().index()));
+            hashFunction(hasher, *function, feed);
+            return;
+        }
+    }
+    value.hash(hasher);
+}
+
+// The node's fields; its operation too unless the header took it. Tried
+// case by case, commonest first, which is cheaper than a visit.
+template <typename Feed>
+void hashFields(Hasher& hasher, const ExpressionKind& kind, const Feed& feed)
+{
+    using Kind = ExpressionKind;
+    if (const auto* value = kind.as<Kind::Value>()) {
+        hashValue(hasher, value->value, feed);
+    } else if (const auto* reference = kind.as<Kind::Reference>()) {
+        hasher.combine(std::string_view(reference->name));
+    } else if (const auto* binary = kind.as<Kind::Binary>()) {
+        if constexpr (!Feed::compact)
+            hasher.combine(static_cast<std::uint64_t>(binary->operation));
+        hashExpression(hasher, binary->left, feed);
+        hashExpression(hasher, binary->right, feed);
+    } else if (const auto* assignment = kind.as<Kind::Assignment>()) {
+        hasher.combine(std::string_view(assignment->name));
+        hashExpression(hasher, assignment->value, feed);
+    } else if (const auto* invocation = kind.as<Kind::Invocation>()) {
+        hashExpression(hasher, invocation->callee, feed);
+        hashExpressions(hasher, invocation->arguments, feed);
+    } else if (const auto* grouping = kind.as<Kind::Grouping>()) {
+        hashExpression(hasher, grouping->inner, feed);
+    } else if (const auto* list = kind.as<Kind::List>()) {
+        hashExpressions(hasher, list->elements, feed);
+    } else {
+        const auto& unary = *kind.as<Kind::Unary>();
+        if constexpr (!Feed::compact)
+            hasher.combine(static_cast<std::uint64_t>(unary.operation));
+        hashExpression(hasher, unary.operand, feed);
+    }
+}
+
+// The operation of a binary or unary node, else 0.
+std::uint8_t operationOf(const ExpressionKind& kind)
+{
+    if (const auto* binary = kind.as<ExpressionKind::Binary>())
+        return static_cast<std::uint8_t>(binary->operation);
+    if (const auto* unary = kind.as<ExpressionKind::Unary>())
+        return static_cast<std::uint8_t>(unary->operation);
+    return 0;
+}
+
+template <typename Feed>
+void hashExpression(Hasher& hasher, const Expression& expression, const Feed& feed)
+{
+    if constexpr (Feed::compact) {
+        feed.header(hasher, expression, operationOf(expression.data));
+        hashFields(hasher, expression.data, feed);
+    } else {
+        hasher.combine(static_cast<std::uint64_t>(expression.data.index()));
+        hashFields(hasher, expression.data, feed);
+        expression.token->hash(hasher);
+    }
+}
+
+} // namespace
+
+void ExpressionKind::hash(Hasher& hasher) const
+{
+    hasher.combine(static_cast<std::uint64_t>(index()));
+    hashFields(hasher, *this, TokenContents());
+}
+
+bool Expression::operator==(const Expression& other) const
+{
+    return (token == other.token || *token == *other.token) && data == other.data;
+}
+
+void Expression::hash(Hasher& hasher) const { hashExpression(hasher, *this, TokenContents()); }
+
+void Expression::hash(Hasher& hasher, std::span<const Token> tokens) const
+{
+    hashExpression(hasher, *this, TokenIndex{tokens});
 }
 
 bool UserFunction::operator==(const UserFunction& other) const
@@ -146,11 +255,11 @@ bool UserFunction::operator==(const UserFunction& other) const
     return argumentMappings == other.argumentMappings && returnMapping == other.returnMapping && body == other.body;
 }
 
-void UserFunction::hash(Hasher& hasher) const
+void UserFunction::hash(Hasher& hasher) const { hashFunction(hasher, *this, TokenContents()); }
+
+void UserFunction::hash(Hasher& hasher, std::span<const Token> tokens) const
 {
-    hashList(hasher, argumentMappings);
-    returnMapping.hash(hasher);
-    hashList(hasher, body);
+    hashFunction(hasher, *this, TokenIndex{tokens});
 }
 
 Statement Statement::expression(Expression expression) { return Statement(std::move(expression)); }
@@ -160,13 +269,13 @@ Statement Statement::function(Token name, std::vector<ArgumentMapping> argumentM
 {
     auto function = std::make_shared<const UserFunction>(
         UserFunction{std::move(argumentMappings), std::move(returnMapping), std::move(body)});
-    return Statement(FunctionDefinition{std::move(name), std::move(function)});
+    return Statement(std::make_shared<const FunctionDefinition>(FunctionDefinition{std::move(name), std::move(function)}));
 }
 
 const Token& Statement::token() const
 {
     if (const auto* expression = asExpression())
-        return expression->token;
+        return *expression->token;
     return asFunction()->name;
 }
 
@@ -191,6 +300,18 @@ void Statement::hash(Hasher& hasher) const
     const auto& definition = *asFunction();
     definition.name.hash(hasher);
     definition.function->hash(hasher);
+}
+
+void Statement::hash(Hasher& hasher, std::span<const Token> tokens) const
+{
+    hasher.combine(static_cast<std::uint64_t>(node_.index()));
+    if (const auto* expression = asExpression()) {
+        expression->hash(hasher, tokens);
+        return;
+    }
+    const auto& definition = *asFunction();
+    definition.name.hash(hasher);
+    definition.function->hash(hasher, tokens);
 }
 
 } // namespace engine

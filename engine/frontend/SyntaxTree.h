@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -131,13 +132,21 @@ private:
 struct Expression {
     ExpressionKind data;
     // The token the parser associates with the node; it maps the node back to
-    // its source line.
-    Token token;
+    // its source line. Never null. A tree refers to its tokens instead of
+    // copying one into every node, so something must keep them alive as long
+    // as the tree: for a parsed tree, the arena that holds its nodes keeps
+    // the token list the parser read; a tree built by hand needs tokens that
+    // outlive it.
+    const Token* token = nullptr;
 
-    // Token first, then data.
+    // Token contents first, then data.
     bool operator==(const Expression& other) const;
-    // Data, then token.
+    // Data, then token contents.
     void hash(Hasher& hasher) const;
+    // The same, except that a token lying in `tokens` is fed as its index
+    // there rather than its contents: for a key that also feeds all of
+    // `tokens`, that says as much for a fraction of the work.
+    void hash(Hasher& hasher, std::span<const Token> tokens) const;
 };
 
 struct ExpressionKind::Binary {
@@ -207,6 +216,8 @@ struct UserFunction {
     bool operator==(const UserFunction& other) const;
     // Mapping count and each mapping, the return mapping, then the body.
     void hash(Hasher& hasher) const;
+    // The same, with the body's tokens as in Expression::hash(hasher, tokens).
+    void hash(Hasher& hasher, std::span<const Token> tokens) const;
 };
 
 // `function name = (mappings) -> (returns) { body }`.
@@ -227,7 +238,11 @@ public:
     Kind kind() const { return static_cast<Kind>(node_.index()); }
     // Null unless the statement is of that case.
     const Expression* asExpression() const { return std::get_if<Expression>(&node_); }
-    const FunctionDefinition* asFunction() const { return std::get_if<FunctionDefinition>(&node_); }
+    const FunctionDefinition* asFunction() const
+    {
+        const auto* function = std::get_if<std::shared_ptr<const FunctionDefinition>>(&node_);
+        return function ? function->get() : nullptr;
+    }
 
     // The token that places the statement in the source: the expression's own
     // token, or the function's name token.
@@ -236,9 +251,14 @@ public:
     bool operator==(const Statement& other) const;
     // Case index, then the payload.
     void hash(Hasher& hasher) const;
+    // The same, with tokens as in Expression::hash(hasher, tokens); a
+    // function's name token is fed by its contents.
+    void hash(Hasher& hasher, std::span<const Token> tokens) const;
 
 private:
-    using Variant = std::variant<Expression, FunctionDefinition>;
+    // Function statements are few, and out of line they keep every statement
+    // as small as an expression.
+    using Variant = std::variant<Expression, std::shared_ptr<const FunctionDefinition>>;
     template <typename Case>
     explicit Statement(Case node) : node_(std::in_place_type<Case>, std::move(node))
     {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "frontend/Lexer.h"
 #include "frontend/NodeArena.h"
 #include "frontend/Parser.h"
+#include "values/Callable.h"
 #include "writer/ASTWriter.h"
 
 namespace engine {
@@ -46,10 +48,26 @@ TEST(NodeArena, HandsOutAlignedMemoryThatDoesNotOverlap)
         EXPECT_EQ(piece.start[0], expected) << index;
         EXPECT_EQ(piece.start[piece.size - 1], expected) << index;
     }
-    // One release per allocation, then the creator's own.
-    for (std::size_t index = 0; index < pieces.size(); ++index)
+    // Holds dropped before the creator closes the arena and after it: the
+    // pieces still held stay usable until the last goes.
+    const std::size_t half = pieces.size() / 2;
+    for (std::size_t index = 0; index < half; ++index)
         arena->release();
-    arena->release();
+    arena->close();
+    for (std::size_t index = half; index < pieces.size(); ++index) {
+        std::memset(pieces[index].start, 0x5A, pieces[index].size);
+        arena->release();
+    }
+}
+
+TEST(NodeArena, AnArenaWithoutNodesGoesWithItsCreator)
+{
+    const auto referred = std::make_shared<int>(7);
+    NodeArena* arena = NodeArena::create();
+    arena->keep(referred);
+    EXPECT_EQ(referred.use_count(), 2);
+    arena->close();
+    EXPECT_EQ(referred.use_count(), 1);
 }
 
 TEST(NodeArena, ANodeKeptAfterTheRestOfItsTreeIsDroppedStaysWhole)
@@ -67,6 +85,37 @@ TEST(NodeArena, ANodeKeptAfterTheRestOfItsTreeIsDroppedStaysWhole)
     EXPECT_EQ(ASTWriter::write(kept[0]), ASTWriter::write(parse("\n\n[1, (2 + 3) kg, {b = \"s\"}]")[0]));
     EXPECT_EQ(kept[1], parse("\nfunction f = (x) { x * 2 m }")[0]);
     EXPECT_EQ(kept[2], parse("\n\n\n-b")[0]);
+    // The tokens the nodes refer to stayed with them, down to the table's.
+    EXPECT_EQ(kept[0].token().description(), Lexer::lex("\n\n[")[2].description());
+    const auto* list = kept[0].asExpression()->data.as<ExpressionKind::List>();
+    ASSERT_TRUE(list && list->elements.size() == 3);
+    const auto* table = list->elements[2].data.as<ExpressionKind::Invocation>();
+    ASSERT_TRUE(table);
+    const auto* callee = table->callee.data.as<ExpressionKind::Value>();
+    const UserFunction* body = callee && callee->value.as<Callable>() ? callee->value.as<Callable>()->userDefined()
+                                                                      : nullptr;
+    ASSERT_TRUE(body && body->body.size() == 1);
+    EXPECT_EQ(body->body[0].token->lexeme, "\"s\"");
+    EXPECT_EQ(body->body[0].token->sourceLine, 2);
+}
+
+// Whoever passes the tokens may drop them at once: the tree keeps them.
+TEST(NodeArena, TheTreeKeepsTheTokensItWasParsedFrom)
+{
+    auto tokens = std::make_shared<const std::vector<Token>>(Lexer::lex("x = 1\n2 kg"));
+    const std::weak_ptr<const std::vector<Token>> watch = tokens;
+    auto statements = Parser::parse(std::move(tokens));
+    EXPECT_FALSE(watch.expired());
+    ASSERT_EQ(statements.size(), 2u);
+    EXPECT_EQ(statements[1].token().lexeme, "kg");
+    EXPECT_EQ(statements[1].token().sourceLine, 1);
+    // A node of the tree keeps them as well as the whole tree does.
+    const Expression unit = statements[1].asExpression()->data.as<ExpressionKind::Binary>()->right;
+    statements.clear();
+    EXPECT_FALSE(watch.expired());
+    EXPECT_EQ(unit.token->lexeme, "kg");
+    const auto alike = Lexer::lex("\n2 kg");
+    EXPECT_EQ(unit, (Expression{ExpressionKind::reference("kg"), &alike.at(2)}));
 }
 
 TEST(NodeArena, TreesMayBeDroppedOnAnotherThread)
@@ -82,9 +131,9 @@ TEST(NodeArena, TreesMayBeDroppedOnAnotherThread)
 TEST(NodeArena, FactoriesWithoutAnArenaStillWork)
 {
     const Token token{TokenType::identifier, "m", std::nullopt, 0, 1};
-    const Expression unit{ExpressionKind::reference("m"), token};
-    const Expression product{ExpressionKind::binary(BinaryOperation::multiply, unit, unit), token};
-    EXPECT_EQ(product, (Expression{ExpressionKind::binary(BinaryOperation::multiply, unit, unit), token}));
+    const Expression unit{ExpressionKind::reference("m"), &token};
+    const Expression product{ExpressionKind::binary(BinaryOperation::multiply, unit, unit), &token};
+    EXPECT_EQ(product, (Expression{ExpressionKind::binary(BinaryOperation::multiply, unit, unit), &token}));
 }
 
 } // namespace

@@ -88,7 +88,7 @@ std::string argumentsOf(const std::string& source)
         return "not a call";
     std::string text;
     for (const Expression& argument : call->arguments)
-        text += (text.empty() ? "" : " ") + ASTWriter::writeExpression(argument) + "@" + argument.token.lexeme;
+        text += (text.empty() ? "" : " ") + ASTWriter::writeExpression(argument) + "@" + argument.token->lexeme;
     return text;
 }
 
@@ -120,7 +120,7 @@ std::string tableBodyOf(const std::string& source)
     const UserFunction* function = callable ? callable->userDefined() : nullptr;
     if (!function || !function->argumentMappings.empty() || function->returnMapping != ReturnMapping::all())
         return "not an anonymous function returning all";
-    if (call->callee.token.lexeme != "{" || literal.token.lexeme != "{")
+    if (call->callee.token->lexeme != "{" || literal.token->lexeme != "{")
         return "not carrying the brace";
     std::string text;
     for (const Expression& entry : function->body)
@@ -199,7 +199,9 @@ TEST(Parser, ErrorsAndRecovery)
         {"(x) = 1", "Can't assign to that expression @5"},
         {"a = 1 = 2", "Can't assign to that expression @5"},
         {"_ = 1", "Can't assign to '_' @3"},
+        {"_: 1", "Can't assign to '_' @3"},
         {"f(_: 1)", "Can't assign to '_' @5"},
+        {"x =", "expected primary but found none @2"},
         // The second "=" has no value before it; "1" then parses alone.
         {"x = = 1", "expected primary but found none @2"},
         {"f(by: 3, 2)", "Only assignments allowed @7"},
@@ -263,7 +265,8 @@ TEST(Parser, HandBuiltTokenArrays)
     const Token eof{TokenType::eof, "", std::nullopt, 0, 1};
     const Token close{TokenType::rightParen, ")", std::nullopt, 0, 2};
     EXPECT_EQ(errorsOf({noLiteral, eof}), "found a number or string but it had no literal @1");
-    EXPECT_TRUE(Parser::parse({}).empty());
+    EXPECT_TRUE(Parser::parse(std::vector<Token>()).empty());
+    EXPECT_TRUE(Parser::parse(std::shared_ptr<const std::vector<Token>>()).empty());
     EXPECT_EQ(Parser::parse({one}).size(), 1u);
     EXPECT_EQ(errorsOf({one, plus}), "expected primary but found none @2");
     EXPECT_EQ(errorsOf({plus}), "expected primary but found none @0");

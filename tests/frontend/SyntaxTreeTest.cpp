@@ -1,4 +1,6 @@
 #include <functional>
+#include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -129,6 +131,42 @@ TEST(Statement, SameTextOnAnotherLineDiffers)
     }
 }
 
+// A statement hashed for a key that also feeds `tokens`: its tokens there
+// as their indices, any others by their contents.
+std::uint64_t keyHashOf(const Statement& statement, std::span<const Token> tokens)
+{
+    return Hasher::single([&](Hasher& hasher) { statement.hash(hasher, tokens); });
+}
+
+TEST(Statement, KeyHashingFeedsTokensOfTheListAsIndices)
+{
+    const auto source = std::string("a\nb + c");
+    const auto tokens = std::make_shared<const std::vector<Token>>(Lexer::lex(source));
+    const auto twin = std::make_shared<const std::vector<Token>>(*tokens);
+    const auto statements = Parser::parse(tokens);
+    const auto twinStatements = Parser::parse(twin);
+    ASSERT_EQ(statements.size(), 2u);
+    const Statement& sum = statements[1];
+    const Statement& twinSum = twinStatements[1];
+    // Equal lists give equal keys, each tree against its own list.
+    EXPECT_EQ(keyHashOf(sum, *tokens), keyHashOf(twinSum, *twin));
+    // Against another list, every token is fed by its contents, which an
+    // equal list has too, but those do not read as indices.
+    EXPECT_EQ(keyHashOf(sum, *twin), keyHashOf(twinSum, *tokens));
+    EXPECT_EQ(keyHashOf(sum, *twin), keyHashOf(sum, {}));
+    EXPECT_NE(keyHashOf(sum, *tokens), keyHashOf(sum, {}));
+    // The sum's tokens are 2 to 4: a list ending before "b" holds none of
+    // them, one more token holds "b".
+    const std::span<const Token> all(*tokens);
+    EXPECT_EQ(keyHashOf(sum, all.first(2)), keyHashOf(sum, {}));
+    EXPECT_NE(keyHashOf(sum, all.first(3)), keyHashOf(sum, {}));
+    EXPECT_NE(keyHashOf(sum, all.first(3)), keyHashOf(sum, all));
+    // Statements alike but for their tokens' places differ.
+    const auto repeated = std::make_shared<const std::vector<Token>>(Lexer::lex("b + c\nb + c"));
+    const auto both = Parser::parse(repeated);
+    EXPECT_NE(keyHashOf(both[0], *repeated), keyHashOf(both[1], *repeated));
+}
+
 // Each builder makes a fresh value on every call, so two results never share
 // a node. Each must equal and hash like its twin, and differ from every other.
 template <typename T>
@@ -149,12 +187,14 @@ const Token xToken = token(TokenType::identifier, "x", 0, 20);
 // Every root below carries this token, so only the data tells them apart.
 const Token rootToken = token(TokenType::plus, "+", 0, 21);
 
-Expression x() { return {ExpressionKind::reference("x"), xToken}; }
-Expression one() { return {ExpressionKind::value(number(1)), token(TokenType::number, "1", 0, 22, number(1))}; }
-Expression root(ExpressionKind data) { return {std::move(data), rootToken}; }
+const Token oneToken = token(TokenType::number, "1", 0, 22, number(1));
+
+Expression x() { return {ExpressionKind::reference("x"), &xToken}; }
+Expression one() { return {ExpressionKind::value(number(1)), &oneToken}; }
+Expression root(ExpressionKind data) { return {std::move(data), &rootToken}; }
 Expression argument(std::string label, Expression value)
 {
-    return {ExpressionKind::assignment(std::move(label), std::move(value)), rootToken};
+    return {ExpressionKind::assignment(std::move(label), std::move(value)), &rootToken};
 }
 
 TEST(Expression, EqualityAndHashingSeeEveryPart)
@@ -182,7 +222,8 @@ TEST(Expression, EqualityAndHashingSeeEveryPart)
         {"listReordered", [] { return root(K::list({x(), one()})); }},
         {"emptyList", [] { return root(K::list({})); }},
     });
-    const Expression moved{ExpressionKind::reference("x"), token(TokenType::identifier, "x", 1, 20)};
+    const Token movedToken = token(TokenType::identifier, "x", 1, 20);
+    const Expression moved{ExpressionKind::reference("x"), &movedToken};
     EXPECT_NE(x(), moved);
     EXPECT_NE(hashOf(x()), hashOf(moved));
 }

@@ -166,7 +166,8 @@ TEST(Invocation, ReturnMappingsAndTableLiterals)
 // Hand-built trees reach what the parser never produces.
 Expression expression(ExpressionKind kind)
 {
-    return Expression{std::move(kind), Token{TokenType::identifier, "f", {}, 0, 0}};
+    static const Token token{TokenType::identifier, "f", {}, 0, 0};
+    return Expression{std::move(kind), &token};
 }
 
 Expression callOf(Callable callable, std::vector<Expression> arguments = {})

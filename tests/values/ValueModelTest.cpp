@@ -165,7 +165,7 @@ TEST(ValueModel, EqualityAndHashOfEachKind)
     const Token xToken{TokenType::identifier, "x", std::nullopt, 0, 1};
     const auto function = [&](std::string inner) {
         return Callable::userDefinedFunction({{"by", inner}}, ReturnMapping::singleValue(),
-                                             {Expression{ExpressionKind::reference("x"), xToken}});
+                                             {Expression{ExpressionKind::reference("x"), &xToken}});
     };
     expectPairs<Callable>({
         {"builtinsByName", builtin("table_get(key:from)", 1), builtin("table_get(key:from)", 2), true, true},

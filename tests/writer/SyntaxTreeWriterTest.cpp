@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -9,10 +10,12 @@
 namespace engine {
 namespace {
 
-// Trees built by hand, so the writer is tested apart from the parser.
-Token token(std::string lexeme, std::int64_t line = 0, std::int64_t column = 1)
+// Trees built by hand, so the writer is tested apart from the parser. Their
+// tokens live as long as the test program, which outlives every tree.
+const Token* token(std::string lexeme, std::int64_t line = 0, std::int64_t column = 1)
 {
-    return Token{TokenType::identifier, std::move(lexeme), std::nullopt, line, column};
+    static std::deque<Token> kept;
+    return &kept.emplace_back(Token{TokenType::identifier, std::move(lexeme), std::nullopt, line, column});
 }
 Expression number(std::int64_t numerator, std::int64_t denominator = 1)
 {
@@ -61,9 +64,9 @@ TEST(SyntaxTreeWriter, ExpressionsInPrefixNotation)
 TEST(SyntaxTreeWriter, Statements)
 {
     Expression onLineThree = binary(BinaryOperation::add, number(1), name("x"));
-    onLineThree.token.sourceLine = 3;
+    onLineThree.token = token("op", 3);
     const Statement function =
-        Statement::function(token("f", 12, 10), {{"x", "x"}}, ReturnMapping::singleValue(), {name("x")});
+        Statement::function(*token("f", 12, 10), {{"x", "x"}}, ReturnMapping::singleValue(), {name("x")});
     EXPECT_EQ(ASTWriter::write(Statement::expression(onLineThree)), "(+ 1/1 x)");
     EXPECT_EQ(ASTWriter::write(function),
               "function 'Token(type: identifier, lexeme: \"f\", literal: nil, sourceLine: 12, sourceColumn: 10)' "
