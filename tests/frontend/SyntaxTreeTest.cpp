@@ -95,31 +95,6 @@ TEST(Token, HashFeedsItsFieldsInOrder)
     EXPECT_EQ(hashOf(token(TokenType::eof, "", 0, 0)), withoutLiteral);
 }
 
-// Tokens written in one go must feed exactly the bytes their fields would,
-// also where the hasher's buffer runs full in the middle of one.
-TEST(Token, HashesAlikeWhereverTheBufferEnds)
-{
-    std::vector<Token> tokens;
-    for (int index = 0; index < 3000; ++index) {
-        const auto name = std::string(static_cast<std::size_t>(index % 23), 'w') + std::to_string(index);
-        tokens.push_back(index % 5 == 0 ? token(TokenType::number, name, index, index + 1, number(index, 7))
-                                        : token(TokenType::identifier, name, index * 1000003LL, -index));
-    }
-    Hasher whole;
-    Hasher fieldByField;
-    for (const auto& each : tokens) {
-        each.hash(whole);
-        fieldByField.combine(static_cast<std::uint64_t>(each.type));
-        fieldByField.combine(std::string_view(each.lexeme));
-        fieldByField.combineByte(each.literal ? 1 : 0);
-        if (each.literal)
-            each.literal->hash(fieldByField);
-        fieldByField.combineSigned(each.sourceLine);
-        fieldByField.combineSigned(each.sourceColumn);
-    }
-    EXPECT_EQ(whole.finalize(), fieldByField.finalize());
-}
-
 TEST(Statement, SameTextOnAnotherLineDiffers)
 {
     const auto statementOf = [](std::string_view source) { return Parser::parse(Lexer::lex(source)).at(0); };
