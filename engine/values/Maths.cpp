@@ -119,4 +119,30 @@ Units mergeUnits(const Units& left, const Units& right, int sign)
     return result;
 }
 
+Units combineUnits(const Units& left, const Units& right, int sign)
+{
+    // Sharing one side's entries as they are beats building new ones.
+    if (right.empty() || (left.empty() && sign == 1))
+        return removeZeroExponents(mergeUnits(left, right, sign));
+    std::vector<Units::Entry> entries;
+    entries.reserve(left.size() + right.size());
+    // Only the exponents the right side changes are checked, as in mergeUnits.
+    for (const auto& [name, exponent] : left) {
+        const auto found =
+            std::find_if(right.begin(), right.end(), [&](const auto& unit) { return unit.first == name; });
+        const std::int64_t merged =
+            found == right.end() ? exponent : narrow(Wide(exponent) + Wide(sign) * found->second);
+        if (merged != 0)
+            entries.emplace_back(name, merged);
+    }
+    for (const auto& [name, exponent] : right) {
+        if (std::any_of(left.begin(), left.end(), [&](const auto& unit) { return unit.first == name; }))
+            continue;
+        const std::int64_t merged = narrow(Wide(sign) * exponent);
+        if (merged != 0)
+            entries.emplace_back(name, merged);
+    }
+    return Units(std::move(entries));
+}
+
 } // namespace engine::Maths
