@@ -121,9 +121,17 @@ Units mergeUnits(const Units& left, const Units& right, int sign)
 
 Units combineUnits(const Units& left, const Units& right, int sign)
 {
-    // Sharing one side's entries as they are beats building new ones.
-    if (right.empty() || (left.empty() && sign == 1))
-        return removeZeroExponents(mergeUnits(left, right, sign));
+    // One side's entries are shared as they are when the other adds nothing
+    // to them: a plain number times or over one with units, the commonest case.
+    const auto hasZero = [](const Units& units) {
+        return std::any_of(units.begin(), units.end(), [](const auto& unit) { return unit.second == 0; });
+    };
+    if (right.empty())
+        return hasZero(left) ? left.withoutZeroExponents() : left;
+    if (left.empty() && sign == 1 && !hasZero(right)
+        && std::none_of(right.begin(), right.end(),
+                        [](const auto& unit) { return unit.second == std::numeric_limits<std::int64_t>::min(); }))
+        return right;
     std::vector<Units::Entry> entries;
     entries.reserve(left.size() + right.size());
     // Only the exponents the right side changes are checked, as in mergeUnits.
