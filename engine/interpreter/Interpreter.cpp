@@ -81,15 +81,6 @@ bool bindsNothing(const Expression& expression)
     return expression.data.as<ExpressionKind::Reference>() || expression.data.as<ExpressionKind::Value>();
 }
 
-// The number a name that is not bound stands for: one of that unit.
-Number unitNumber(std::string_view name)
-{
-    Units units;
-    units.reserve(1);
-    units.set(name, 1);
-    return Number(1, 1, std::move(units));
-}
-
 // Raises the depth for one invocation and lowers it on every way out.
 class DepthGuard {
 public:
@@ -256,7 +247,8 @@ ValueUnion combineErrors(const ErrorValue& left, const ErrorValue& right, WorkBu
 } // namespace
 
 Interpreter::Interpreter(WorkBudget& budget, std::int64_t stackDepth, const Interpreter* caller)
-    : budget_(budget), stackDepth_(stackDepth), caller_(caller)
+    : budget_(budget), stackDepth_(stackDepth), caller_(caller),
+      unitNames_(caller ? caller->unitNames_ : ownUnitNames_)
 {
 }
 
@@ -410,6 +402,20 @@ ValueUnion Interpreter::evaluateReference(std::string_view name)
         return *bound;
     }
     return unitNumber(name);
+}
+
+Number Interpreter::unitNumber(std::string_view name)
+{
+    auto& entries = unitNames_.entries;
+    for (const auto& [unit, units] : entries)
+        if (unit == name)
+            return Number(1, 1, units);
+    Units units;
+    units.reserve(1);
+    units.set(name, 1);
+    if (entries.size() < UnitNames::limit)
+        entries.emplace_back(name, units);
+    return Number(1, 1, std::move(units));
 }
 
 ValueUnion Interpreter::evaluateAssignment(const ExpressionKind::Assignment& assignment)

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <span>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "frontend/SyntaxTree.h"
@@ -69,6 +70,8 @@ private:
     // The reference lasts until this interpreter binds another name.
     const ValueUnion& evaluateInPlace(const Expression& expression, ValueUnion& storage);
     ValueUnion evaluateReference(std::string_view name);
+    // The number an unbound name stands for: one of that unit.
+    Number unitNumber(std::string_view name);
     ValueUnion evaluateAssignment(const ExpressionKind::Assignment& assignment);
     ValueUnion evaluateUnary(const ExpressionKind::Unary& unary);
     ValueUnion evaluateBinary(const ExpressionKind::Binary& binary);
@@ -98,6 +101,15 @@ private:
     std::vector<Output> outputs_;
     // The value of the body's last expression; bork for an empty body.
     ValueUnion lastValue_;
+    // The units of the first few unbound names the run met, shared by every
+    // number built for them: a document names the same few units again and
+    // again. Owned by the top level; bodies use their caller's.
+    struct UnitNames {
+        static constexpr std::size_t limit = 16;
+        std::vector<std::pair<std::string_view, Units>> entries;
+    };
+    UnitNames ownUnitNames_;
+    UnitNames& unitNames_;
 };
 
 } // namespace engine

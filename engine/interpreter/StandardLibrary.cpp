@@ -214,7 +214,7 @@ ValueUnion mapValues(const FunctionArguments& arguments, Interpreter& interprete
         for (std::size_t index = 0; index < results.size(); ++index) {
             if (index > 0)
                 lines += '\n';
-            lines += ASTWriter::writeValue(results[index], NumberFormat::mixed, true);
+            ASTWriter::appendValue(lines, results[index], NumberFormat::mixed, true);
             // Checked as the text grows, so a huge result is refused early.
             EString::checkResultSize(0, lines.size());
         }

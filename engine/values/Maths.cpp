@@ -119,4 +119,38 @@ Units mergeUnits(const Units& left, const Units& right, int sign)
     return result;
 }
 
+Units combineUnits(const Units& left, const Units& right, int sign)
+{
+    // One side's entries are shared as they are when the other adds nothing
+    // to them: a plain number times or over one with units, the commonest case.
+    const auto hasZero = [](const Units& units) {
+        return std::any_of(units.begin(), units.end(), [](const auto& unit) { return unit.second == 0; });
+    };
+    if (right.empty())
+        return hasZero(left) ? left.withoutZeroExponents() : left;
+    if (left.empty() && sign == 1 && !hasZero(right)
+        && std::none_of(right.begin(), right.end(),
+                        [](const auto& unit) { return unit.second == std::numeric_limits<std::int64_t>::min(); }))
+        return right;
+    std::vector<Units::Entry> entries;
+    entries.reserve(left.size() + right.size());
+    // Only the exponents the right side changes are checked, as in mergeUnits.
+    for (const auto& [name, exponent] : left) {
+        const auto found =
+            std::find_if(right.begin(), right.end(), [&](const auto& unit) { return unit.first == name; });
+        const std::int64_t merged =
+            found == right.end() ? exponent : narrow(Wide(exponent) + Wide(sign) * found->second);
+        if (merged != 0)
+            entries.emplace_back(name, merged);
+    }
+    for (const auto& [name, exponent] : right) {
+        if (std::any_of(left.begin(), left.end(), [&](const auto& unit) { return unit.first == name; }))
+            continue;
+        const std::int64_t merged = narrow(Wide(sign) * exponent);
+        if (merged != 0)
+            entries.emplace_back(name, merged);
+    }
+    return Units(std::move(entries));
+}
+
 } // namespace engine::Maths

@@ -46,4 +46,8 @@ Units removeZeroExponents(Units units);
 // overflow" when an exponent leaves the representable range.
 Units mergeUnits(const Units& left, const Units& right, int sign);
 
+// removeZeroExponents(mergeUnits(left, right, sign)), built in one pass: the
+// units of a product or a quotient.
+Units combineUnits(const Units& left, const Units& right, int sign);
+
 } // namespace engine::Maths

@@ -87,7 +87,7 @@ ValueUnion Number::subtract(const Number& left, const Number& right)
 
 ValueUnion Number::multiply(const Number& left, const Number& right)
 {
-    auto units = Maths::removeZeroExponents(Maths::mergeUnits(left.units, right.units, 1));
+    auto units = Maths::combineUnits(left.units, right.units, 1);
     return make(Wide(left.numerator) * right.numerator, Wide(left.denominator) * right.denominator,
                 std::move(units));
 }
@@ -96,7 +96,7 @@ ValueUnion Number::divide(const Number& left, const Number& right)
 {
     if (right.numerator == 0)
         InterpretError::raise(Maths::divisionByZero);
-    auto units = Maths::removeZeroExponents(Maths::mergeUnits(left.units, right.units, -1));
+    auto units = Maths::combineUnits(left.units, right.units, -1);
     return make(Wide(left.numerator) * right.denominator, Wide(left.denominator) * right.numerator,
                 std::move(units));
 }

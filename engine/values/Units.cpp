@@ -10,6 +10,12 @@ Units::Units(std::initializer_list<Entry> entries)
         set(name, exponent);
 }
 
+Units::Units(std::vector<Entry>&& entries)
+{
+    if (!entries.empty())
+        entries_ = std::make_shared<std::vector<Entry>>(std::move(entries));
+}
+
 std::vector<Units::Entry>& Units::own(std::size_t capacity)
 {
     if (!entries_) {

@@ -26,6 +26,8 @@ public:
 
     Units() = default;
     Units(std::initializer_list<Entry> entries);
+    // Takes the entries as they are; their names must be distinct.
+    explicit Units(std::vector<Entry>&& entries);
 
     // 0 when the unit is absent.
     std::int64_t exponent(std::string_view name) const;

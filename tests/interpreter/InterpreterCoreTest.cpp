@@ -72,3 +72,29 @@ TEST(InterpreterCore, DispatchByOperandKind)
 
 } // namespace
 } // namespace engine::testing
+
+namespace engine::testing {
+namespace {
+
+// An unbound name is one of that unit, every time it appears: numbers built
+// for a name the run met before never carry a change made to another one.
+TEST(InterpreterCore, UnboundNamesAreFreshUnitsEachTime)
+{
+    expectDocuments({
+        {"a = 2 m\nb = m * m\nc = a / m\nm", "2 m | 1 (m²) | 2 | 1 m"},
+        {"function f = (x) { x * s }\nf(x: s)\nf(x: 3)\ns", "func(x) | 1 (s²) | 3 s | 1 s"},
+        {"x = kg / kg\nkg - kg\nkg", "1 | 0 kg | 1 kg"},
+    });
+    // Past the names the run keeps at hand, each name still stands for itself.
+    std::string source;
+    std::string expected;
+    for (int index = 0; index < 40; ++index) {
+        const auto unit = "u" + std::to_string(index % 20);
+        source += unit + " * " + unit + "\n";
+        expected += std::string(index == 0 ? "" : " | ") + "1 (" + unit + "²)";
+    }
+    EXPECT_EQ(runDocument(source), expected);
+}
+
+} // namespace
+} // namespace engine::testing

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <iterator>
 #include <limits>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "Outcome.h"
+#include "values/InterpretError.h"
 #include "values/Maths.h"
 #include "values/Number.h"
 
@@ -362,6 +364,50 @@ TEST(Units, CopiesChangeAlone)
     EXPECT_EQ(kept.exponent("s"), -2);
     EXPECT_EQ(mixed.size(), 4U);
     EXPECT_TRUE((Units{{"m", 0}}.withoutZeroExponents().empty()));
+}
+
+// The units of a product built in one pass agree, order included, with
+// merging and then dropping zeros; both fail alike on an exponent overflow.
+TEST(Units, CombiningAgreesWithMergeThenDropZeros)
+{
+    using Entries = std::vector<Units::Entry>;
+    const auto run = [](auto&& combine) -> std::optional<Entries> {
+        try {
+            const Units units = combine();
+            return Entries(units.begin(), units.end());
+        } catch (const InterpretError& error) {
+            EXPECT_EQ(error.message, "Arithmetic overflow");
+            return std::nullopt;
+        }
+    };
+    const std::vector<Units> samples{
+        Units{},
+        Units{{"m", 1}},
+        Units{{"m", -1}},
+        Units{{"kg", 1}, {"m", 2}, {"s", -2}},
+        Units{{"s", 2}, {"m", -2}},
+        Units{{"m", 0}, {"kg", 1}},
+        Units{{"A", M}},
+        Units{{"A", -M}, {"m", 1}},
+        Units{{"A", minimum}},
+        Units{{"kg", -1}, {"s", 2}, {"m", -2}},
+    };
+    for (const auto& left : samples) {
+        for (const auto& right : samples) {
+            for (const int sign : {1, -1}) {
+                const auto general =
+                    run([&] { return Maths::removeZeroExponents(Maths::mergeUnits(left, right, sign)); });
+                const auto combined = run([&] { return Maths::combineUnits(left, right, sign); });
+                EXPECT_EQ(general, combined) << "sign " << sign;
+                if (combined) {
+                    EXPECT_TRUE(std::none_of(combined->begin(), combined->end(),
+                                             [](const auto& unit) { return unit.second == 0; }));
+                }
+            }
+        }
+    }
+    // A quotient of equal units has none left at all.
+    EXPECT_TRUE(Maths::combineUnits(Units{{"kg", 1}, {"m", 2}}, Units{{"m", 2}, {"kg", 1}}, -1).empty());
 }
 
 } // namespace
