@@ -3,7 +3,9 @@
 // type's case index as a word, the lexeme, byte 0 or byte 1 and the
 // literal's hash, the line and the column.
 
+#include <algorithm>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -40,7 +42,20 @@ void expectSameHash(const std::vector<Token>& tokens)
                   Hasher::single([&](Hasher& hasher) { feedFieldByField(token, hasher); }))
             << token.description();
     }
-    EXPECT_EQ(written.finalize(), fed.finalize());
+    const auto expected = fed.finalize();
+    EXPECT_EQ(written.finalize(), expected);
+
+    // The batch form, over runs of varying length (some empty), must feed
+    // the same bytes as one token at a time.
+    Hasher batched;
+    const std::span<const Token> all(tokens);
+    std::size_t start = 0;
+    for (std::size_t run = 0; start < all.size(); run = (run + 1) % 7) {
+        const auto count = std::min(run, all.size() - start);
+        Token::hash(batched, all.subspan(start, count));
+        start += count;
+    }
+    EXPECT_EQ(batched.finalize(), expected);
 }
 
 Token token(TokenType type, std::string lexeme, TokenLiteral literal, std::int64_t line = 3, std::int64_t column = 7)
