@@ -93,7 +93,7 @@ void Bridge::execute(std::string_view source)
             const auto hashTokens = [&](std::size_t end) {
                 if (end <= tokensHashed)
                     return;
-                engine::Token::hash(tokenHasher, std::span(tokens).subspan(tokensHashed, end - tokensHashed));
+                engine::Token::hashForKey(tokenHasher, std::span(tokens).subspan(tokensHashed, end - tokensHashed));
                 tokensHashed = end;
             };
             // Each node's token is fed as its index in the token list rather
