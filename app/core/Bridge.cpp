@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <exception>
+#include <span>
 
 #include "core/Layout.h"
 #include "frontend/LexError.h"
@@ -90,8 +91,10 @@ void Bridge::execute(std::string_view source)
             tokenHasher.combine(static_cast<std::uint64_t>(tokens.size()));
             std::size_t tokensHashed = 0;
             const auto hashTokens = [&](std::size_t end) {
-                for (; tokensHashed < end; ++tokensHashed)
-                    tokens[tokensHashed].hash(tokenHasher);
+                if (end <= tokensHashed)
+                    return;
+                engine::Token::hashForKey(tokenHasher, std::span(tokens).subspan(tokensHashed, end - tokensHashed));
+                tokensHashed = end;
             };
             // Each node's token is fed as its index in the token list rather
             // than its contents: the list itself is fed in full to the same

@@ -1,5 +1,6 @@
 #include "frontend/Token.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -121,20 +122,139 @@ bool Token::operator==(const Token& other) const
     return !literal || *literal == *other.literal;
 }
 
-void Token::hash(Hasher& hasher) const
+namespace {
+
+// One token, as Token::hash feeds it; inlined into both the single and the
+// batch form.
+[[gnu::always_inline]] inline void hashToken(const Token& token, Hasher& hasher)
 {
     // Nearly every token is written in one go into the hasher's buffer. Four
     // in five have no literal: theirs is the shortest path.
-    if (literal)
-        return hashWithLiteral(*this, hasher);
-    auto* room = hasher.claim(fixedSize + lexeme.size());
+    if (token.literal)
+        return hashWithLiteral(token, hasher);
+    auto* room = hasher.claim(fixedSize + token.lexeme.size());
     if (!room)
-        return hashByPieces(*this, hasher);
-    room = Hasher::put(room, static_cast<std::uint64_t>(type));
-    room = putText(room, lexeme);
+        return hashByPieces(token, hasher);
+    room = Hasher::put(room, static_cast<std::uint64_t>(token.type));
+    room = putText(room, token.lexeme);
     *room++ = 0;
-    room = Hasher::put(room, static_cast<std::uint64_t>(sourceLine));
-    Hasher::put(room, static_cast<std::uint64_t>(sourceColumn));
+    room = Hasher::put(room, static_cast<std::uint64_t>(token.sourceLine));
+    Hasher::put(room, static_cast<std::uint64_t>(token.sourceColumn));
+}
+
+} // namespace
+
+void Token::hash(Hasher& hasher) const { hashToken(*this, hasher); }
+
+void Token::hash(Hasher& hasher, std::span<const Token> tokens)
+{
+    for (const auto& token : tokens)
+        hashToken(token, hasher);
+}
+
+namespace {
+
+// The forms of a token's record in a compact key, told apart by the byte
+// after its type.
+enum class KeyForm : std::uint8_t { plain, number, otherLiteral, wide };
+
+// A line or a column that fits a record's 32-bit field.
+bool fitsKeyField(std::int64_t value) { return value >= 0 && value <= std::int64_t{0xFFFFFFFF}; }
+
+void putKeyField(Hasher& hasher, std::int64_t value)
+{
+    const auto narrow = static_cast<std::uint32_t>(value);
+    hasher.combineBytes(&narrow, sizeof narrow);
+}
+
+// Field by field: for what does not fit the buffer's room, literals other
+// than a plain number, and lines or columns too large for their field.
+[[gnu::noinline]] void feedKeyRecord(const Token& token, Hasher& hasher, KeyForm form)
+{
+    hasher.combineByte(static_cast<std::uint8_t>(token.type));
+    hasher.combineByte(static_cast<std::uint8_t>(form));
+    if (form == KeyForm::wide) {
+        token.hash(hasher);
+        return;
+    }
+    putKeyField(hasher, token.sourceLine);
+    putKeyField(hasher, token.sourceColumn);
+    if (form == KeyForm::number) {
+        const auto& number = *token.literal->as<Number>();
+        hasher.combineSigned(number.numerator);
+        hasher.combineSigned(number.denominator);
+    } else if (form == KeyForm::otherLiteral) {
+        token.literal->hash(hasher);
+    }
+    hasher.combine(std::string_view(token.lexeme));
+}
+
+} // namespace
+
+void Token::hashForKey(Hasher& hasher, std::span<const Token> tokens)
+{
+    static_assert(sizeof(TokenType) == 1);
+    constexpr std::size_t headerSize = 1 + 1 + 4 + 4;
+    constexpr std::size_t numberSize = 8 + 8;
+    for (const auto& token : tokens) {
+        KeyForm form = KeyForm::plain;
+        const Number* number = nullptr;
+        // An ASCII string literal is already in NFC, so its hash is its kind
+        // and its text as they are, written in one go too.
+        const std::string* asciiString = nullptr;
+        std::size_t literalSize = 0;
+        if (token.literal) {
+            number = token.literal->as<Number>();
+            if (number && number->units.empty()) {
+                form = KeyForm::number;
+                literalSize = numberSize;
+            } else {
+                form = KeyForm::otherLiteral;
+                const auto* string = token.literal->as<EString>();
+                if (string && isAscii(string->value)) {
+                    asciiString = &string->value;
+                    literalSize = sizeof(std::uint64_t) + asciiString->size() + 1;
+                }
+            }
+        }
+        if (!fitsKeyField(token.sourceLine) || !fitsKeyField(token.sourceColumn))
+            form = KeyForm::wide;
+        if (form == KeyForm::wide || (form == KeyForm::otherLiteral && !asciiString)) {
+            feedKeyRecord(token, hasher, form);
+            continue;
+        }
+        // The most this record may write: a short lexeme is copied as one
+        // whole block, whose bytes past the lexeme are given back.
+        const auto size = token.lexeme.size();
+        auto* const begin = hasher.claim(headerSize + literalSize + std::max(size + 1, textBlock));
+        if (!begin) {
+            feedKeyRecord(token, hasher, form);
+            continue;
+        }
+        auto* room = begin;
+        room[0] = static_cast<unsigned char>(token.type);
+        room[1] = static_cast<unsigned char>(form);
+        const auto line = static_cast<std::uint32_t>(token.sourceLine);
+        const auto column = static_cast<std::uint32_t>(token.sourceColumn);
+        std::memcpy(room + 2, &line, sizeof line);
+        std::memcpy(room + 6, &column, sizeof column);
+        room += headerSize;
+        if (form == KeyForm::number) {
+            room = Hasher::put(room, static_cast<std::uint64_t>(number->numerator));
+            room = Hasher::put(room, static_cast<std::uint64_t>(number->denominator));
+        } else if (asciiString) {
+            room = Hasher::put(room, static_cast<std::uint64_t>(ValueUnion::Kind::string));
+            room = Hasher::put(room, std::string_view(*asciiString));
+        }
+        if (size < textBlock && token.lexeme.capacity() + 1 >= textBlock) {
+            std::memcpy(room, token.lexeme.data(), textBlock);
+            room[size] = Hasher::stringTerminator;
+            room += size + 1;
+        } else {
+            room = Hasher::put(room, std::string_view(token.lexeme));
+        }
+        hasher.unclaim(static_cast<std::size_t>(begin + headerSize + literalSize + std::max(size + 1, textBlock) - room));
+    }
 }
 
 std::string Token::description() const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 
 #include "frontend/TokenLiteral.h"
@@ -28,6 +29,17 @@ struct Token {
     // Type index, lexeme, literal (byte 0 when absent; byte 1 and the value's
     // hash when present), sourceLine, sourceColumn.
     void hash(Hasher& hasher) const;
+    // Each token of `tokens` in turn, exactly as hash(hasher) feeds it, for
+    // a fraction of the calls.
+    static void hash(Hasher& hasher, std::span<const Token> tokens);
+    // A shorter record of each token of `tokens`, for a key: it tells apart
+    // every two lists that hash() tells apart, for some half the bytes. Per
+    // token: the type's byte, a form byte, then for most tokens the line and
+    // column as 32-bit words, a number literal without units as numerator
+    // and denominator (any other literal by its hash) and the lexeme; a
+    // token whose line or column does not fit 32 bits is fed as hash() feeds
+    // it after its form byte.
+    static void hashForKey(Hasher& hasher, std::span<const Token> tokens);
 
     // Every field, e.g. Token(type: identifier, lexeme: "f", literal: nil,
     // sourceLine: 0, sourceColumn: 10).

@@ -64,6 +64,10 @@ public:
         return room;
     }
 
+    // Gives back the last `unused` bytes of the latest claim, for a caller
+    // that claimed the most it might write.
+    void unclaim(std::size_t unused) { used_ -= unused; }
+
     // Writers for claimed room: each puts what the matching combine would
     // feed and returns the room after it.
     static unsigned char* put(unsigned char* room, std::uint64_t word)

@@ -3,7 +3,9 @@
 // type's case index as a word, the lexeme, byte 0 or byte 1 and the
 // literal's hash, the line and the column.
 
+#include <algorithm>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -27,6 +29,32 @@ void feedFieldByField(const Token& token, Hasher& hasher)
     hasher.combineSigned(token.sourceColumn);
 }
 
+// The key's record, written out field by field.
+void feedKeyRecord(const Token& token, Hasher& hasher)
+{
+    hasher.combineByte(static_cast<std::uint8_t>(token.type));
+    const auto fits = [](std::int64_t value) { return value >= 0 && value <= 0xFFFFFFFFll; };
+    if (!fits(token.sourceLine) || !fits(token.sourceColumn)) {
+        hasher.combineByte(3);
+        feedFieldByField(token, hasher);
+        return;
+    }
+    const auto* number = token.literal ? token.literal->as<Number>() : nullptr;
+    const bool plainNumber = number && number->units.empty();
+    hasher.combineByte(!token.literal ? 0 : plainNumber ? 1 : 2);
+    const auto line = static_cast<std::uint32_t>(token.sourceLine);
+    const auto column = static_cast<std::uint32_t>(token.sourceColumn);
+    hasher.combineBytes(&line, 4);
+    hasher.combineBytes(&column, 4);
+    if (plainNumber) {
+        hasher.combineSigned(number->numerator);
+        hasher.combineSigned(number->denominator);
+    } else if (token.literal) {
+        token.literal->hash(hasher);
+    }
+    hasher.combine(std::string_view(token.lexeme));
+}
+
 // Both ways over the whole list, so that the buffer runs out at many
 // different places within a token.
 void expectSameHash(const std::vector<Token>& tokens)
@@ -40,7 +68,34 @@ void expectSameHash(const std::vector<Token>& tokens)
                   Hasher::single([&](Hasher& hasher) { feedFieldByField(token, hasher); }))
             << token.description();
     }
-    EXPECT_EQ(written.finalize(), fed.finalize());
+    const auto expected = fed.finalize();
+    EXPECT_EQ(written.finalize(), expected);
+
+    // The batch form, over runs of varying length (some empty), must feed
+    // the same bytes as one token at a time.
+    Hasher batched;
+    const std::span<const Token> all(tokens);
+    std::size_t start = 0;
+    for (std::size_t run = 0; start < all.size(); run = (run + 1) % 7) {
+        const auto count = std::min(run, all.size() - start);
+        Token::hash(batched, all.subspan(start, count));
+        start += count;
+    }
+    EXPECT_EQ(batched.finalize(), expected);
+
+    // The key's records, written in one go where they fit, in runs as the
+    // bridge feeds them.
+    Hasher keyed;
+    start = 0;
+    for (std::size_t run = 0; start < all.size(); run = (run + 1) % 5) {
+        const auto count = std::min(run, all.size() - start);
+        Token::hashForKey(keyed, all.subspan(start, count));
+        start += count;
+    }
+    Hasher keyedByPieces;
+    for (const auto& token : tokens)
+        feedKeyRecord(token, keyedByPieces);
+    EXPECT_EQ(keyed.finalize(), keyedByPieces.finalize());
 }
 
 Token token(TokenType type, std::string lexeme, TokenLiteral literal, std::int64_t line = 3, std::int64_t column = 7)
@@ -58,6 +113,8 @@ TEST(TokenHash, WritingAtOnceFeedsTheSameBytesAsFieldByField)
         token(TokenType::identifier, "exactlyFifteen_", {}),
         token(TokenType::identifier, "exactlySixteen__", {}),
         token(TokenType::identifier, "a_name_well_past_any_small_buffer", {}, -1, -2),
+        token(TokenType::number, "7", ValueUnion(Number(7, 1)), std::int64_t{1} << 32, 1),
+        token(TokenType::number, "8", ValueUnion(Number(8, 1)), 1, 0xFFFFFFFFll),
         token(TokenType::number, "2", ValueUnion(Number(2, 1))),
         token(TokenType::number, "-0.75", ValueUnion(Number(-3, 4))),
         token(TokenType::number, "5", ValueUnion(Number(5, 1, Units{{"m", 1}, {"s", -2}}))),
@@ -90,6 +147,51 @@ TEST(TokenHash, LexedTokensHashAsFieldByField)
         source += "a_rather_long_identifier_name" + n + " -> 0.5 # note\n";
     }
     expectSameHash(Lexer::lex(source));
+}
+
+} // namespace
+} // namespace engine
+
+namespace engine {
+namespace {
+
+std::uint64_t keyOf(const std::vector<Token>& tokens)
+{
+    return Hasher::single([&](Hasher& hasher) { Token::hashForKey(hasher, tokens); });
+}
+
+// The key's shorter records must still tell apart any two lists that differ
+// in one field of one token, or in where a text is split between tokens.
+TEST(TokenHash, KeyRecordsTellApartListsThatDiffer)
+{
+    const Token plain{TokenType::identifier, "ab", {}, 2, 3};
+    const Token number{TokenType::number, "2", ValueUnion(Number(2, 1)), 2, 3};
+    const Token string{TokenType::string, "\"ab\"", ValueUnion(EString("ab")), 2, 3};
+    const struct {
+        const char* what;
+        std::vector<Token> one;
+        std::vector<Token> other;
+    } cases[] = {
+        {"type", {plain}, {Token{TokenType::function, "ab", {}, 2, 3}}},
+        {"lexeme", {plain}, {Token{TokenType::identifier, "ac", {}, 2, 3}}},
+        {"line", {plain}, {Token{TokenType::identifier, "ab", {}, 3, 3}}},
+        {"column", {plain}, {Token{TokenType::identifier, "ab", {}, 2, 4}}},
+        {"line and column swapped", {plain}, {Token{TokenType::identifier, "ab", {}, 3, 2}}},
+        {"literal present", {plain}, {Token{TokenType::identifier, "ab", ValueUnion(Number(2, 1)), 2, 3}}},
+        {"numerator", {number}, {Token{TokenType::number, "2", ValueUnion(Number(3, 1)), 2, 3}}},
+        {"denominator", {number}, {Token{TokenType::number, "2", ValueUnion(Number(2, 3)), 2, 3}}},
+        {"units", {number}, {Token{TokenType::number, "2", ValueUnion(Number(2, 1, Units{{"m", 1}})), 2, 3}}},
+        {"string literal", {string}, {Token{TokenType::string, "\"ab\"", ValueUnion(EString("ac")), 2, 3}}},
+        {"number or string", {number}, {Token{TokenType::number, "2", ValueUnion(EString("2")), 2, 3}}},
+        {"split", {Token{TokenType::identifier, "ab", {}, 0, 2}, Token{TokenType::identifier, "c", {}, 0, 3}},
+         {Token{TokenType::identifier, "a", {}, 0, 2}, Token{TokenType::identifier, "bc", {}, 0, 3}}},
+        {"wide line", {Token{TokenType::identifier, "ab", {}, std::int64_t{1} << 32, 3}},
+         {Token{TokenType::identifier, "ab", {}, 0, 3}}},
+        {"negative column", {Token{TokenType::identifier, "ab", {}, 2, -1}},
+         {Token{TokenType::identifier, "ab", {}, 2, 0xFFFFFFFFll}}},
+    };
+    for (const auto& each : cases)
+        EXPECT_NE(keyOf(each.one), keyOf(each.other)) << each.what;
 }
 
 } // namespace
