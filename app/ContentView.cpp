@@ -312,7 +312,20 @@ void ContentView::refreshStatus()
     const QString& error = bridge_.errorOutput();
     errorBar_->setContent(executionPending_ ? tr("[stale] ") + error : error);
     errorBar_->setVisible(!error.isEmpty());
-    runningBar_->setVisible(executionRunning_);
+    if (executionRunning_ && !runningBar_->isVisible()) {
+        // A keystroke's evaluation usually ends before anything is painted:
+        // laying the column out at once would shrink the editor for the bar
+        // and grow it back, repainting all of it. The layout runs from the
+        // queue instead, after the evaluation already queued and before any
+        // paint; till then the bar waits below the window's edge, where
+        // showing and hiding it dirties nothing.
+        runningBar_->move(0, height());
+        layout()->setEnabled(false);
+        runningBar_->setVisible(true);
+        layout()->setEnabled(true);
+    } else {
+        runningBar_->setVisible(executionRunning_);
+    }
     pendingBar_->setVisible(!settings_->autoExecute() && executionPending_);
     cacheBar_->setContent(bridge_.cacheInfo());
     cacheBar_->setVisible(settings_->showCacheInfo());

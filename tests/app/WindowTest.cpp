@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QLayout>
 #include <QScrollBar>
 #include <QSettings>
 #include <QStandardPaths>
@@ -152,6 +153,47 @@ private slots:
         QVERIFY(view->resultsGutter()->isVisible());
         app->settings().setResultsGutterVersionTwo(false);
         QVERIFY(!view->resultsGutter()->isVisible());
+    }
+
+    void aKeystrokesEvaluationLeavesTheEditorItsSize()
+    {
+        ContentView* view = openWindow();
+        QVERIFY(view);
+        type(view, QStringLiteral("x = 1"));
+        QTRY_VERIFY(idle(view));
+        const QRect editorArea = view->editorArea()->geometry();
+        struct ResizeCounter : QObject {
+            int count = 0;
+            bool eventFilter(QObject*, QEvent* event) override
+            {
+                count += event->type() == QEvent::Resize ? 1 : 0;
+                return false;
+            }
+        } resizes;
+        view->editorArea()->installEventFilter(&resizes);
+        const auto evaluated = view->bridge().bridge().interpretationCount();
+
+        // Evaluated before anything is painted: the bar comes and goes
+        // without squeezing the editor.
+        type(view, QStringLiteral("2"));
+        QVERIFY(view->runningBar()->isVisible());
+        QTRY_VERIFY(idle(view));
+        QCOMPARE(view->bridge().bridge().interpretationCount(), evaluated + 1);
+        QCOMPARE(resizes.count, 0);
+        QCOMPARE(view->editorArea()->geometry(), editorArea);
+
+        // Laid out before the evaluation, as for a paint, the bar sits right
+        // below the editor, which gives up the bar's height for it.
+        type(view, QStringLiteral("3"));
+        QVERIFY(view->runningBar()->isVisible());
+        view->layout()->activate();
+        const QRect bar = view->runningBar()->geometry();
+        QCOMPARE(bar.top(), view->editorArea()->geometry().bottom() + 1);
+        QCOMPARE(view->editorArea()->height() + bar.height(), editorArea.height());
+        QVERIFY(bar.height() > 0 && view->rect().contains(bar));
+        QTRY_VERIFY(idle(view));
+        QCOMPARE(view->editorArea()->geometry(), editorArea);
+        view->editorArea()->removeEventFilter(&resizes);
     }
 
     void manyErrorsScrollInABarThatLeavesTheEditorItsRoom()
