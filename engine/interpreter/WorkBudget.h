@@ -25,7 +25,7 @@ class WorkBudget {
 public:
     // Measured (bench/InterpreterBench.cpp, untilTheBudgetEnds): the costliest
     // documents (failing calls that fan out, deep arithmetic in nested
-    // list_map) spend the whole budget in 0.7 to 0.9 s on the development
+    // list_map) spend the whole budget in 0.1 to 0.6 s on the development
     // machine, while a realistic 10,000-line document spends about 1% of it.
     // Fuzz builds run 20 to 40 times slower and pass a smaller budget
     // (ENGINE_STEPS_PER_RUN), so a run that spends all of it still ends well
