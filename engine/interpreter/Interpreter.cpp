@@ -277,10 +277,8 @@ std::vector<Output> Interpreter::interpret(const std::vector<Statement>& stateme
 void Interpreter::execute(const Statement& statement)
 {
     recordingErrors([&] {
-        // Built in place: an Output moved into the vector costs a copy of its
-        // statement's token.
         ValueUnion value = evaluate(statement);
-        outputs_.emplace_back(statement, std::move(value));
+        outputs_.push_back(Output{statement, std::move(value)});
     });
 }
 

@@ -135,20 +135,20 @@ Units combineUnits(const Units& left, const Units& right, int sign)
     std::vector<Units::Entry> entries;
     entries.reserve(left.size() + right.size());
     // Only the exponents the right side changes are checked, as in mergeUnits.
-    for (const auto& [name, exponent] : left) {
+    for (const auto& entry : left) {
         const auto found =
-            std::find_if(right.begin(), right.end(), [&](const auto& unit) { return unit.first == name; });
+            std::find_if(right.begin(), right.end(), [&](const auto& unit) { return unit.first == entry.first; });
         const std::int64_t merged =
-            found == right.end() ? exponent : narrow(Wide(exponent) + Wide(sign) * found->second);
+            found == right.end() ? entry.second : narrow(Wide(entry.second) + Wide(sign) * found->second);
         if (merged != 0)
-            entries.emplace_back(name, merged);
+            entries.emplace_back(entry.first, merged);
     }
-    for (const auto& [name, exponent] : right) {
-        if (std::any_of(left.begin(), left.end(), [&](const auto& unit) { return unit.first == name; }))
+    for (const auto& entry : right) {
+        if (std::any_of(left.begin(), left.end(), [&](const auto& unit) { return unit.first == entry.first; }))
             continue;
-        const std::int64_t merged = narrow(Wide(sign) * exponent);
+        const std::int64_t merged = narrow(Wide(sign) * entry.second);
         if (merged != 0)
-            entries.emplace_back(name, merged);
+            entries.emplace_back(entry.first, merged);
     }
     return Units(std::move(entries));
 }
