@@ -124,8 +124,7 @@ bool Token::operator==(const Token& other) const
 
 namespace {
 
-// One token, as Token::hash feeds it; inlined into both the single and the
-// batch form.
+// One token, as Token::hash feeds it.
 [[gnu::always_inline]] inline void hashToken(const Token& token, Hasher& hasher)
 {
     // Nearly every token is written in one go into the hasher's buffer. Four
@@ -145,12 +144,6 @@ namespace {
 } // namespace
 
 void Token::hash(Hasher& hasher) const { hashToken(*this, hasher); }
-
-void Token::hash(Hasher& hasher, std::span<const Token> tokens)
-{
-    for (const auto& token : tokens)
-        hashToken(token, hasher);
-}
 
 namespace {
 

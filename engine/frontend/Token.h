@@ -29,9 +29,6 @@ struct Token {
     // Type index, lexeme, literal (byte 0 when absent; byte 1 and the value's
     // hash when present), sourceLine, sourceColumn.
     void hash(Hasher& hasher) const;
-    // Each token of `tokens` in turn, exactly as hash(hasher) feeds it, for
-    // a fraction of the calls.
-    static void hash(Hasher& hasher, std::span<const Token> tokens);
     // A shorter record of each token of `tokens`, for a key: it tells apart
     // every two lists that hash() tells apart, for some half the bytes. Per
     // token: the type's byte, a form byte, then for most tokens the line and
