@@ -76,18 +76,8 @@ TEST(HostileCallDepth, EveryBuiltInThatCallsBackHoldsTheLimit)
         EXPECT_EQ(outcomeOf(bridge, document(limit)), recursion.resultAtTheLimit);
         EXPECT_EQ(outcomeOf(bridge, document(limit + 1)), "ERR cannot exceed a stack depth of 10");
         // A value that never runs out ends at the same limit.
-        EXPECT_EQ(outcomeOf(bridge, recursion.endless),
-                  "ERR cannot exceed a stack depth of 10");
+        EXPECT_EQ(outcomeOf(bridge, recursion.endless), "ERR cannot exceed a stack depth of 10");
     }
-}
-
-// A table literal runs its entries like a function body, so it is a call
-// too: literals nest ten deep, and the eleventh level gets the same message.
-TEST(HostileCallDepth, TableLiteralsNestAsDeepAsCalls)
-{
-    tarvine::Bridge bridge;
-    EXPECT_EQ(outcomeOf(bridge, nested("{a = ", "1", "}", limit)), "table with 1 entries (a)");
-    EXPECT_EQ(outcomeOf(bridge, nested("{a = ", "1", "}", limit + 1)), "ERR cannot exceed a stack depth of 10");
 }
 
 } // namespace

@@ -51,8 +51,6 @@ TEST(PathologicalDocument, BuiltValuesStayBounded)
         source += "l" + std::to_string(line) + " = [" + std::to_string(line) + "] * 1000000\n";
     EXPECT_EQ(runErrors(source), std::vector<std::string>{"Evaluation too long"});
 
-    EXPECT_EQ(runDocument("s = \"ab\" * 500000\nt = s + s"), "ERR Result too large");
-
     // An error value that doubles on every line.
     source = "e0 = table_get(key: \"k\", from: table_new())\n";
     for (int line = 1; line <= 40; ++line)
@@ -60,22 +58,17 @@ TEST(PathologicalDocument, BuiltValuesStayBounded)
     EXPECT_EQ(runErrors(source), std::vector<std::string>{"Result too large"});
 }
 
+// Tables nest through their values and keys alike (lists: the hostile
+// document listNestedAMillionDeep).
 TEST(PathologicalDocument, DeepValuesEndInAClearError)
 {
     expectDocuments({
-        {"function wrap = (accumulator, item) { [accumulator] }\n"
-         "list_reduce(over: [1] * 1000000, from: 0, using: wrap)",
-         "ERR Value nested too deeply"},
         {"function wrap = (accumulator, item) { table_set(key: 1, of: table_new(), to: accumulator) }\n"
          "list_reduce(over: [1] * 1000000, from: 0, using: wrap)",
          "ERR Value nested too deeply"},
         {"function wrap = (accumulator, item) { table_set(key: accumulator, of: table_new(), to: 1) }\n"
          "list_reduce(over: [1] * 1000000, from: 0, using: wrap)",
          "ERR Value nested too deeply"},
-        // Just below the limit is fine.
-        {"function wrap = (accumulator, item) { [accumulator] }\n"
-         "list_reduce(over: [1] * 998, from: 0, using: wrap)",
-         "func(accumulator:item) | list with 1 entries"},
     });
 }
 

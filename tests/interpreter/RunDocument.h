@@ -15,13 +15,13 @@ namespace engine::testing {
 
 // Describes what the user would see of a run: the rendered outputs joined by
 // " | ", or "ERR " and the error messages joined by " | " when it failed.
-inline std::string describeRun(const std::vector<Statement>& statements)
+inline std::string describeRun(const std::vector<Statement>& statements, NumberFormat format = NumberFormat::mixed)
 {
     std::string described;
     try {
         for (const auto& output : Interpreter::interpret(statements, 0))
             described +=
-                (described.empty() ? "" : " | ") + ASTWriter::writeValue(output.value, NumberFormat::mixed, false);
+                (described.empty() ? "" : " | ") + ASTWriter::writeValue(output.value, format, false);
     } catch (const MultiError<InterpretError>& failure) {
         described = "ERR";
         for (std::size_t index = 0; index < failure.errors.size(); ++index)
@@ -30,8 +30,11 @@ inline std::string describeRun(const std::vector<Statement>& statements)
     return described;
 }
 
-// Runs a document as the app does.
-inline std::string runDocument(std::string_view source) { return describeRun(Parser::parse(Lexer::lex(source))); }
+// Runs a document as the app does; `rational` shows numbers exactly.
+inline std::string runDocument(std::string_view source, NumberFormat format = NumberFormat::mixed)
+{
+    return describeRun(Parser::parse(Lexer::lex(source)), format);
+}
 
 // One row of a document table.
 struct DocumentCase {
