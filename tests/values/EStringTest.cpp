@@ -61,19 +61,19 @@ TEST(EString, Repetition)
 {
     const Units m{{"m", 1}};
     const std::vector<RepetitionCase> cases = {
-        {"ab", {3, 1}, "ababab"},
-        {"ab", {0, 1}, ""},
         {"", {M, 1}, ""},
         {"é", {3, 1}, "ééé"},
+        // Bytes that are not UTF-8 repeat as they are.
+        {"\xF0\x9F\x98", {3, 1}, "\xF0\x9F\x98\xF0\x9F\x98\xF0\x9F\x98"},
         {"ab", {3, 2, m}, "error: Cannot multiply strings by a non-integer"},
         {"ab", {-1, 2}, "error: Cannot multiply strings by a non-integer"},
         {"ab", {-3, 1, m}, "error: Cannot multiply strings by a number with a unit"},
-        {"ab", {-1, 1}, "error: Cannot multiply strings by a negative number"},
         {"", {-1, 1}, "error: Cannot multiply strings by a negative number"},
         {"ab", {500'001, 1}, tooLarge},
         {"a", {M, 1}, tooLarge},
         {"é", {1'000'001, 1}, tooLarge},
         {heavyCharacter, {1'000'000, 1}, tooLarge},
+        {heavyCharacter, {986'896, 1}, tooLarge}, // 16 MiB and 16 bytes
     };
     for (const auto& c : cases)
         EXPECT_EQ(outcome([&] { return EString::multiply(EString(c.text), c.count); }), c.expected)
@@ -82,9 +82,10 @@ TEST(EString, Repetition)
 
 TEST(EString, RepetitionUpToTheLimits)
 {
-    // 7 bytes a time does not divide the doubling evenly.
+    // 7 bytes a time does not divide the doubling evenly; 17 × 986,895 bytes
+    // is one short of 16 MiB.
     const std::vector<std::pair<std::string, std::size_t>> cases = {
-        {"ab", 500'000}, {"é", 1'000'000}, {"abcdefg", 12'345}};
+        {"ab", 500'000}, {"é", 1'000'000}, {"abcdefg", 12'345}, {heavyCharacter, 986'895}};
     for (const auto& [text, times] : cases) {
         const auto count = static_cast<std::int64_t>(times);
         EXPECT_EQ(outcome([&] { return EString::multiply(EString(text), Number(count, 1)); }), repeated(text, times));

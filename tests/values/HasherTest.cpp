@@ -19,17 +19,12 @@ std::uint64_t oneShot(const std::string& bytes) { return XXH3_64bits(bytes.data(
 
 std::string bytesOf(std::uint64_t word) { return std::string(reinterpret_cast<const char*>(&word), sizeof word); }
 
-TEST(Hasher, EmptyInputIsXxh3OfNothing)
-{
-    Hasher hasher;
-    EXPECT_EQ(hasher.finalize(), oneShot(""));
-}
-
 // Each way of feeding appends known bytes: words as their 8 bytes, texts
-// with a 0xFF terminator.
+// with a 0xFF terminator; nothing fed is XXH3 of nothing.
 TEST(Hasher, EachFeedAppendsItsBytes)
 {
     Hasher hasher;
+    EXPECT_EQ(hasher.finalize(), oneShot(""));
     hasher.combine(std::uint64_t{42});
     hasher.combineSigned(-3);
     hasher.combineByte(7);
@@ -38,6 +33,12 @@ TEST(Hasher, EachFeedAppendsItsBytes)
     const std::string expected =
         bytesOf(42) + bytesOf(static_cast<std::uint64_t>(-3)) + "\x07" + "km\xFF" + "xyz";
     EXPECT_EQ(hasher.finalize(), oneShot(expected));
+    // `single` hashes one entry on its own.
+    const auto entry = Hasher::single([](Hasher& alone) {
+        alone.combine(std::string_view("m"));
+        alone.combineSigned(2);
+    });
+    EXPECT_EQ(entry, oneShot(std::string("m\xFF") + bytesOf(2)));
 }
 
 // Random pieces, small and large, fill and overflow the buffer at every
@@ -87,15 +88,6 @@ TEST(Hasher, FinalizeCanBeRepeatedAsInputGrows)
         ASSERT_EQ(hasher.finalize(), oneShot(fed)) << step;
         ASSERT_EQ(hasher.finalize(), oneShot(fed)) << step;
     }
-}
-
-TEST(Hasher, SingleHashesOneEntryOnItsOwn)
-{
-    const auto entry = Hasher::single([](Hasher& hasher) {
-        hasher.combine(std::string_view("m"));
-        hasher.combineSigned(2);
-    });
-    EXPECT_EQ(entry, oneShot(std::string("m\xFF") + bytesOf(2)));
 }
 
 } // namespace

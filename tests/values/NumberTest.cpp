@@ -60,48 +60,31 @@ TEST(Number, ResultsAndMessages)
         {"reduce the excluded minimum over 1", reduce, {minimum, 1}, {}, overflow},
         {"reduce 1 over the excluded minimum", reduce, {1, minimum}, {}, overflow},
         {"reduce 0/0", reduce, {0, 0}, {}, "error: Division by zero"},
-        {"2 m - 2 m keeps the units", Number::subtract, {2, 1, m}, {2, 1, m}, "0 m"},
         {"units in another order add", Number::add, {1, 1, {{"m", 1}, {"s", 1}}}, {2, 1, {{"s", 1}, {"m", 1}}},
          "3 m s"},
-        {"2 m + 3 s", Number::add, {2, 1, m}, {3, 1, s},
-         "error: Cannot add two numbers with conflicting units: 'm' and 's'"},
-        {"2 + 3 m", Number::add, {2, 1}, {3, 1, m}, "error: Cannot add two numbers with conflicting units: '' and 'm'"},
         {"acceleration - speed", Number::subtract, {1, 1, {{"m", 1}, {"s", -2}}}, {1, 1, {{"m", 1}, {"s", -1}}},
          "error: Cannot subtract two numbers with conflicting units: 'm(per s²)' and 'm per s'"},
-        {"2 m * 3 m", Number::multiply, {2, 1, m}, {3, 1, m}, "6 m^2"},
-        {"3 kg * 2 m", Number::multiply, {3, 1, {{"kg", 1}}}, {2, 1, m}, "6 kg m"},
-        {"2 m * 3 kg", Number::multiply, {2, 1, m}, {3, 1, {{"kg", 1}}}, "6 m kg"},
-        {"2 m * 1/2 per m", Number::multiply, {2, 1, m}, {1, 2, {{"m", -1}}}, "1"},
         {"kg per s / m s A²: the left units, then the new ones", Number::divide, {1, 1, {{"kg", 1}, {"s", -1}}},
          {1, 1, {{"m", 1}, {"s", 1}, {"A", 2}}}, "1 kg s^-2 m^-1 A^-2"},
-        {"0 / 0", Number::divide, {0, 1}, {0, 1}, "error: Division by zero"},
         {"5 m / 0 s", Number::divide, {5, 1, m}, {0, 1, s}, "error: Division by zero"},
-        {"-7 % 3 keeps the dividend's sign", Number::modulo, {-7, 1}, {3, 1}, "-1"},
-        {"7 % -3", Number::modulo, {7, 1}, {-3, 1}, "1"},
         {"9/4 % 3/4 reduces", Number::modulo, {9, 4}, {3, 4}, "0"},
-        {"5 m % 3 m", Number::modulo, {5, 1, m}, {3, 1, m}, "2 m"},
-        {"1/2 % 1/3", Number::modulo, {1, 2}, {1, 3}, uncommon},
         {"1/2 m % 1/3 s: denominators first", Number::modulo, {1, 2, m}, {1, 3, s}, uncommon},
-        {"5 m % 3 s", Number::modulo, {5, 1, m}, {3, 1, s}, moduloConflict},
-        {"5 % 0", Number::modulo, {5, 1}, {0, 1}, "error: Modulo by zero"},
         {"5 m % 0 s: units first", Number::modulo, {5, 1, m}, {0, 1, s}, moduloConflict},
         {"-M % -1", Number::modulo, {-M, 1}, {-1, 1}, "0"},
-        {"negate 3 m", negate, {3, 1, m}, {}, "-3 m"},
         {"negate -M/2", negate, {-M, 2}, {}, std::to_string(M) + "/2"},
 
         // The edges of the representable range.
         {"2^62/3 * 3/2: only the reduced result must fit", Number::multiply, {twoTo62, 3}, {3, 2},
          std::to_string(twoTo62 / 2)},
         {"M/2 + M/2", Number::add, {M, 2}, {M, 2}, std::to_string(M)},
-        {"M + 1", Number::add, {M, 1}, {1, 1}, overflow},
-        {"-M - 1 would be the excluded minimum", Number::subtract, {-M, 1}, {1, 1}, overflow},
+        {"M/2 + 1/2: the sum is formed before it is reduced", Number::add, {M, 2}, {1, 2}, std::to_string(twoTo62)},
+        {"M m + 1 m", Number::add, {M, 1, m}, {1, 1, m}, overflow},
         {"1/M - 1/(M-1)", Number::subtract, {1, M}, {1, M - 1}, overflow},
         {"M * M", Number::multiply, {M, 1}, {M, 1}, overflow},
         {"(M-1)/M * M/(M-1)", Number::multiply, {M - 1, M}, {M, M - 1}, "1"},
         {"-M * -1", Number::multiply, {-M, 1}, {-1, 1}, std::to_string(M)},
         {"2^62 * 2", Number::multiply, {twoTo62, 1}, {2, 1}, overflow},
         {"-2^62 * 2 is the excluded minimum", Number::multiply, {-twoTo62, 1}, {2, 1}, overflow},
-        {"1/M / M", Number::divide, {1, M}, {M, 1}, overflow},
         {"exponent M times one more", Number::multiply, {1, 1, {{"m", M}}}, {1, 1, m}, overflow},
         {"exponent -M divided by one more", Number::divide, {1, 1, {{"m", -M}}}, {1, 1, m}, overflow},
         {"exponent M times -M cancels", Number::multiply, {2, 1, {{"m", M}}}, {3, 1, {{"m", -M}}}, "6"},
@@ -113,15 +96,11 @@ TEST(Number, ResultsAndMessages)
         {"1 * the excluded minimum exponent", Number::multiply, {1, 1}, {1, 1, {{"m", minimum}}}, overflow},
         {"2 / 4 m turns the exponent", Number::divide, {2, 1}, {4, 1, m}, "1/2 m^-1"},
 
-        // Comparison: only inequality accepts different units.
-        {"2 m == 2 s", Number::equality, {2, 1, m}, {2, 1, s}, inconvertible},
+        // Comparison: every operator but inequality refuses different units.
         {"2 == 2 m", Number::equality, {2, 1}, {2, 1, m}, inconvertible},
-        {"2 < 2 m", Number::lesser, {2, 1}, {2, 1, m}, inconvertible},
         {"2 m > 2", Number::greater, {2, 1, m}, {2, 1}, inconvertible},
         {"2 m >= 2 s", Number::greaterEqual, {2, 1, m}, {2, 1, s}, inconvertible},
         {"2 m <= 2 s", Number::lesserEqual, {2, 1, m}, {2, 1, s}, inconvertible},
-        {"2 m != 2 s", Number::inequality, {2, 1, m}, {2, 1, s}, "false"},
-        {"2 m != 3 m", Number::inequality, {2, 1, m}, {3, 1, m}, "true"},
         {"units in another order compare", Number::lesser, {1, 1, {{"m", 1}, {"s", 1}}}, {2, 1, {{"s", 1}, {"m", 1}}},
          "true"},
         {"M/(M-1) < (M-1)/(M-2)", Number::lesser, {M, M - 1}, {M - 1, M - 2}, "true"},
@@ -351,7 +330,6 @@ TEST(Units, CopiesChangeAlone)
     Units untouched = original;
     original.set("kg", -1);
     EXPECT_EQ(untouched.exponent("kg"), 1);
-    EXPECT_EQ(Units(), Units{});
     EXPECT_FALSE(untouched == original);
 
     // Dropping zero exponents keeps the others in their order, and leaves
