@@ -29,24 +29,11 @@ std::string printfText(double value)
     return buffer;
 }
 
-TEST(ValueWriter, FloatTextMatchesPrintf)
-{
-    ASSERT_STREQ(std::setlocale(LC_NUMERIC, nullptr), "C");
-    std::mt19937_64 random(7);
-    for (int i = 0; i < 5000; ++i) {
-        const auto numerator = static_cast<std::int64_t>(random() >> (1 + random() % 63)) * (random() % 2 ? 1 : -1);
-        const auto denominator = static_cast<std::int64_t>(random() >> (1 + random() % 63)) | 1;
-        const auto expected = printfText(static_cast<double>(numerator) / static_cast<double>(denominator));
-        EXPECT_EQ(ASTWriter::writeNumber(numerator, denominator, NumberFormat::float_), expected)
-            << numerator << "/" << denominator;
-    }
-}
-
 // Denominators of 2s and 5s are written from the exact fraction instead of
 // the double; the text must still be what "%.15g" makes of the double, on
-// both sides of every limit of that shortcut: 15 significant digits, 2^53,
-// 10^19 and the two exponent forms.
-TEST(ValueWriter, DecimalFractionsMatchPrintf)
+// both sides of every limit of that shortcut (15 significant digits, 2^53,
+// 10^19 and the two exponent forms), and for any other denominator.
+TEST(ValueWriter, FloatTextMatchesPrintf)
 {
     ASSERT_STREQ(std::setlocale(LC_NUMERIC, nullptr), "C");
     constexpr std::int64_t twoTo53 = std::int64_t(1) << 53;
@@ -82,21 +69,30 @@ TEST(ValueWriter, DecimalFractionsMatchPrintf)
         {5, std::int64_t(1) << 62},
     };
     std::mt19937_64 random(19);
+    const auto randomNumerator = [&] {
+        return static_cast<std::int64_t>(random() >> (1 + random() % 63)) * (random() % 2 ? 1 : -1);
+    };
     for (int i = 0; i < 20'000; ++i) {
         std::int64_t denominator = 1;
         for (auto twos = random() % 64; twos > 0 && denominator <= M / 2; --twos)
             denominator *= 2;
         for (auto fives = random() % 28; fives > 0 && denominator <= M / 5; --fives)
             denominator *= 5;
-        const auto numerator = static_cast<std::int64_t>(random() >> (1 + random() % 63)) * (random() % 2 ? 1 : -1);
-        fractions.emplace_back(numerator, denominator);
+        fractions.emplace_back(randomNumerator(), denominator);
     }
-    for (const auto& [numerator, denominator] : fractions) {
+    // Mixed text is decimal for these; for any other denominator it is not.
+    const auto decimals = fractions.size();
+    for (int i = 0; i < 5000; ++i)
+        fractions.emplace_back(randomNumerator(), static_cast<std::int64_t>(random() >> (1 + random() % 63)) | 1);
+    for (std::size_t i = 0; i < fractions.size(); ++i) {
+        const auto [numerator, denominator] = fractions[i];
         const auto expected = printfText(static_cast<double>(numerator) / static_cast<double>(denominator));
         EXPECT_EQ(ASTWriter::writeNumber(numerator, denominator, NumberFormat::float_), expected)
             << numerator << "/" << denominator;
-        EXPECT_EQ(ASTWriter::writeNumber(numerator, denominator, NumberFormat::mixed), expected)
-            << numerator << "/" << denominator;
+        if (i < decimals) {
+            EXPECT_EQ(ASTWriter::writeNumber(numerator, denominator, NumberFormat::mixed), expected)
+                << numerator << "/" << denominator;
+        }
     }
 }
 
@@ -166,14 +162,6 @@ TEST(ValueWriter, NumberTextIgnoresACommaCLocale)
         GTEST_SKIP() << "no comma-decimal locale available";
 }
 
-ValueUnion userFunction(std::vector<std::string> arguments, ReturnMapping returns)
-{
-    std::vector<ArgumentMapping> mappings;
-    for (auto& name : arguments)
-        mappings.push_back({name, name + "_inner"});
-    return Callable::userDefinedFunction(std::move(mappings), std::move(returns), {});
-}
-
 struct ValueCase {
     ValueUnion value;
     std::string expected;
@@ -181,10 +169,10 @@ struct ValueCase {
     bool raw = false;
 };
 
+// The plainer texts are pinned by the golden documents (numbers, units,
+// functions, tables).
 TEST(ValueWriter, ValueTexts)
 {
-    const Number kg(3, 1, {{"kg", 1}});
-    const Number m(2, 1, {{"m", 1}});
     const Table keys = Table()
                            .with(EString("b"), Number(1, 1))
                            .with(Number(1, 2), EString("x"))
@@ -197,31 +185,15 @@ TEST(ValueWriter, ValueTexts)
         {Number(-M, M - 1), "-9223372036854775807/9223372036854775806", rational},
         // Decimals when the expansion ends, otherwise the whole part and a
         // proper fraction with the sign in front of the whole.
-        {Number(0, 1), "0"},
-        {Number(5, 1), "5"},
-        {Number(7, 4), "1.75"},
-        {Number(-1, 8), "-0.125"},
         {Number(3, 40), "0.075"},
-        {Number(1, 1024), "0.0009765625"},
         {Number(1, std::int64_t(1) << 62), "2.16840434497101e-19"},
-        {Number(2, 3), "2/3"},
-        {Number(5, 3), "1 2/3"},
         {Number(1, 6), "1/6"},
-        {Number(-4, 3), "-1 1/3"},
-        {Number(-1, 3), "-1/3"},
-        {Number(-22, 7), "-3 1/7"},
         {Number(-M, 3), "-3074457345618258602 1/3"},
         {Number(M, largestPrime), "1 24/9223372036854775783"},
         {Number(1, largestPrime), "1/9223372036854775783"},
 
         // Units by exponent, highest first; equal exponents in the order they came.
-        {Number(5, 1, {{"m", 1}, {"s", -1}}), "5 m per s"},
         {Number(5, 1, {{"s", -1}, {"m", 1}}), "5 m per s"},
-        {Number(3, 1, {{"m", 2}}), "3 (m²)"},
-        {Number(49, 5, {{"m", 1}, {"s", -2}}), "9.8 m(per s²)"},
-        {Number(2, 1, {{"Hz", -1}}), "2  per Hz"},
-        {Number::multiply(kg, m), "6 kgm"},
-        {Number::multiply(m, kg), "6 mkg"},
         {Number(1, 1, {{"a", -1}, {"b", 2}, {"c", -1}, {"d", 2}}), "1 (b²)(d²) per a per c"},
         {Number(1, 1, {{"s", -12}, {"m", 10}}), "1 (m¹⁰)(per s¹²)"},
         {Number(1, 1, {{"m", -M}}), "1 (per m⁹²²³³⁷²⁰³⁶⁸⁵⁴⁷⁷⁵⁸⁰⁷)"},
@@ -231,18 +203,10 @@ TEST(ValueWriter, ValueTexts)
 
         {EString("a\"b"), "\"a\"b\""},
         {EString("abc"), "abc", mixed, true},
-        {Callable::externalFunction({"table_get(key:from)", {}}), "table_get(key:from)"},
-        {userFunction({"x", "y"}, ReturnMapping::all()), "func(x:y)->(*)"},
-        {userFunction({"x", "y"}, ReturnMapping::singleValue()), "func(x:y)"},
-        {userFunction({"x"}, ReturnMapping::list({{"sum", "s"}, {"count", "n"}})), "func(x)->(sum:count)"},
-        {userFunction({}, ReturnMapping::list({})), "func()->()"},
-        {Table(), "table with 0 entries ()"},
+        {Callable::userDefinedFunction({}, ReturnMapping::list({}), {}), "func()->()"},
         // Table keys are always mixed and raw.
         {keys, "table with 4 entries (b, 0.5, 1/3 m, a)", rational},
-        {Table().with(List({Number(1, 1)}), Number(1, 1)), "table with 1 entries (list with 1 entries)"},
-        {List({Number(1, 1), EString("x")}), "list with 2 entries"},
         {ValueUnion::error("oops"), "ERROR: oops", rational, true},
-        {ValueUnion::bork(), "\u00a1bork!"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(ASTWriter::writeValue(c.value, c.format, c.raw), c.expected);
@@ -261,7 +225,9 @@ TEST(ValueWriter, NewUnitFormatterAndSubscripts)
     EXPECT_EQ(asSubscript("H2O 0123456789"), "H₂O ₀₁₂₃₄₅₆₇₈₉");
 }
 
-TEST(ValueWriter, PrimeFactorsOfKnownNumbers)
+// Known factorizations, then products of primes picked at random: the
+// factors must come back sorted.
+TEST(ValueWriter, PrimeFactors)
 {
     using Factors = std::vector<std::int64_t>;
     const std::vector<std::pair<std::int64_t, Factors>> cases = {
@@ -279,11 +245,7 @@ TEST(ValueWriter, PrimeFactorsOfKnownNumbers)
     };
     for (const auto& [n, expected] : cases)
         EXPECT_EQ(ASTWriter::primeFactors(n), expected) << n;
-}
 
-// Products of primes picked at random: the factors must come back sorted.
-TEST(ValueWriter, PrimeFactorsOfRandomProducts)
-{
     std::vector<std::int64_t> primes = {1'000'003,     998'244'353,   1'000'000'007,
                                         2'147'483'647, 4'294'967'291, 1'099'511'627'791,
                                         2'305'843'009'213'693'951,    largestPrime};
@@ -296,7 +258,7 @@ TEST(ValueWriter, PrimeFactorsOfRandomProducts)
     }
     std::mt19937_64 random(11);
     for (int i = 0; i < 2000; ++i) {
-        std::vector<std::int64_t> chosen;
+        Factors chosen;
         std::int64_t product = 1;
         for (int attempts = 0; attempts < 8; ++attempts) {
             const auto prime = primes[random() % primes.size()];
