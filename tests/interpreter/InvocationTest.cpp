@@ -101,8 +101,6 @@ TEST(Invocation, CallsNestTenDeep)
     EXPECT_EQ(runDocument(callChain(10, "describe(x)")), tooDeep);
     EXPECT_EQ(runDocument(callChain(9, "{a = x}")), definitions(9) + "table with 1 entries (a)");
     EXPECT_EQ(runDocument(callChain(10, "{a = x}")), tooDeep);
-    // A built-in calls `using` at its own depth, not one deeper.
-    EXPECT_EQ(runDocument(callChain(9, "list_map(over: [x], using: describe)")), definitions(9) + "list with 1 entries");
     // The depth is restored after every call, failed or not.
     EXPECT_EQ(runDocument("function f = (x) { f(x: x) }\nf(x: 1)\nf(x: 2)"), tooDeep + " | " + tooDeep.substr(4));
 
