@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,18 @@ struct CliRun {
     double peakMegabytes = 0;
     double startMegabytes = 0;
     double cpuSeconds = 0;
+};
+
+// One row of a table of runs: the arguments and standard input, and what
+// must come of them.
+struct CliCase {
+    std::string name;
+    std::vector<std::string> arguments;
+    std::string input;
+    int status;
+    std::string out;
+    std::string err;
+    friend void PrintTo(const CliCase& row, std::ostream* stream) { *stream << row.name; }
 };
 
 inline std::string writeFile(const std::string& name, const std::string& contents)

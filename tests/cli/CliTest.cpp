@@ -12,16 +12,6 @@ namespace {
 
 using namespace clirun;
 
-struct CliCase {
-    const char* name;
-    std::vector<std::string> arguments;
-    std::string input;
-    int status;
-    std::string out;
-    std::string err;
-    friend void PrintTo(const CliCase& c, std::ostream* os) { *os << c.name; }
-};
-
 class CliRuns : public testing::TestWithParam<CliCase> {};
 
 TEST_P(CliRuns, PrintAndExitAsExpected)
@@ -64,7 +54,7 @@ INSTANTIATE_TEST_SUITE_P(
         CliCase{"twoModes", {"--json", "--ast"}, "", 2, "", "tarvine-cli: --json and --ast cannot be combined\n"},
         CliCase{"twoFiles", {"a.calc", "b.calc"}, "", 2, "",
                 "tarvine-cli: more than one input file: 'a.calc' and 'b.calc'\n"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& info) { return info.param.name; });
 
 TEST(Cli, CrlfAndAByteOrderMarkChangeNothing)
 {

@@ -59,6 +59,7 @@ TEST(StandardLibrary, Lists)
              "ERR unexpected assignment of 'accumulator' while invoking function"},
             // The first failing call aborts with the body's error.
             {"list_map(over: [2, \"a\", \"b\"], using: square)", "ERR Invalid operation between string and string"},
+            {"list_reduce(over: [1])", "ERR list_map must be provided with a 'from' arg"},
             {"list_reduce(over: [1], from: 0)", "ERR list_map must be provided with a 'using' arg"},
             {"list_reduce(over: [1], from: 0, using: [add])", "ERR list_map's 'using' must be a Function"},
             // A flatmap's result is held to the same size limit as every list.
