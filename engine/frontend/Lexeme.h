@@ -68,14 +68,29 @@ public:
     operator std::string_view() const { return view(); }
     operator std::string() const { return std::string(view()); }
 
-    friend bool operator==(const Lexeme& left, const Lexeme& right)
+    // Replaces the text.
+    void assign(std::string_view text)
     {
-        // Inline bytes past the text are zero, so two inline lexemes are
-        // equal exactly when all their bytes are.
-        if (left.isInline() && right.isInline())
-            return std::memcmp(left.bytes_, right.bytes_, sizeof bytes_) == 0;
-        return left.view() == right.view();
+        release();
+        assignFresh(text.data(), text.size());
     }
+
+    // Fills a lexeme that holds no long text with a short one by copying a
+    // whole inline buffer's worth from `text`, which must have that many
+    // bytes readable: fixed-size loads and stores, with no branch on the
+    // size. The bytes past the text are then whatever followed it.
+    void fillShort(const char* text, std::size_t size)
+    {
+        std::uint64_t head;
+        std::uint64_t tail;
+        std::memcpy(&head, text, 8);
+        std::memcpy(&tail, text + inlineCapacity - 8, 8);
+        std::memcpy(bytes_, &head, 8);
+        std::memcpy(bytes_ + inlineCapacity - 8, &tail, 8);
+        bytes_[tagIndex] = static_cast<unsigned char>(size);
+    }
+
+    friend bool operator==(const Lexeme& left, const Lexeme& right) { return left.view() == right.view(); }
     friend bool operator==(const Lexeme& left, std::string_view right) { return left.view() == right; }
     friend bool operator==(const Lexeme& left, const std::string& right) { return left.view() == right; }
     friend bool operator==(const Lexeme& left, const char* right) { return left.view() == right; }
@@ -107,8 +122,8 @@ private:
         char* text() { return reinterpret_cast<char*>(this + 1); }
     };
 
-    // Inline: the text, zeros, then the size in the tag byte. Long: the
-    // block's address in the first bytes, longTag in the tag byte.
+    // Inline: the text, bytes of no meaning, then the size in the tag byte.
+    // Long: the block's address in the first bytes, longTag in the tag byte.
     unsigned char bytes_[inlineCapacity + 1] = {};
 
     const LongBlock* longBlock() const

@@ -406,7 +406,18 @@ private:
     [[gnu::always_inline]] Token& addToken(TokenType type, std::size_t from, std::size_t to, std::int64_t line,
                                            std::int64_t column)
     {
-        return tokens.emplace_back(type, Lexeme(source.data() + from, to - from), TokenLiteral(), line, column);
+        auto& token = tokens.emplace_back();
+        token.type = type;
+        const auto size = to - from;
+        // Nearly every lexeme is short and has a buffer's worth of text
+        // after its start.
+        if (size <= Lexeme::inlineCapacity && source.size() - from >= Lexeme::inlineCapacity) [[likely]]
+            token.lexeme.fillShort(source.data() + from, size);
+        else
+            token.lexeme.assign(source.substr(from, size));
+        token.sourceLine = line;
+        token.sourceColumn = column;
+        return token;
     }
 
     // The general path's token: the text from the step's start to the read position.

@@ -97,6 +97,25 @@ TEST(Lexeme, ComparesAsItsText)
     EXPECT_TRUE("kg" == Lexeme("kg"));
 }
 
+// The lexer fills a lexeme from the middle of its text, leaving the bytes
+// that follow the token in the buffer; they must count for nothing.
+TEST(Lexeme, FilledFromALongerTextHoldsOnlyItsOwnBytes)
+{
+    const std::string source = "width = 12.5 m + other_name";
+    for (std::size_t size = 0; size <= Lexeme::inlineCapacity; ++size) {
+        const auto text = std::string_view(source).substr(0, size);
+        Lexeme filled;
+        filled.fillShort(source.data(), size);
+        EXPECT_EQ(filled.view(), text) << size;
+        EXPECT_EQ(filled, Lexeme(text)) << size;
+        EXPECT_EQ(Lexeme(filled), Lexeme(text)) << size;
+        Lexeme other;
+        other.fillShort("width = 12.5 z + something", size);
+        // The texts differ first at the unit, 14th byte.
+        EXPECT_EQ(filled == other, size <= source.find('m')) << size;
+    }
+}
+
 TEST(Lexeme, JoinsStrings)
 {
     const Lexeme name("f");
