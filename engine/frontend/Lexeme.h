@@ -9,11 +9,11 @@
 
 namespace engine {
 
-// A token's exact source text. A document holds over a million tokens and
+// A token's exact source text. A long document holds a million tokens and
 // every keystroke walks them all, so a token must stay small: this takes
 // 15 bytes with alignment 1, and packs right after the token's one-byte
 // type. Nearly every lexeme is at most `inlineCapacity` bytes and lives
-// inline; a longer one (a long string literal or name) lives in a heap
+// inline; a longer one (a long number, string literal or name) lives in a heap
 // block of its own, which copies duplicate and moves steal.
 //
 // It reads as a std::string_view; it converts to std::string for the few
