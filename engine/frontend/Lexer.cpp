@@ -406,19 +406,18 @@ private:
     [[gnu::always_inline]] Token& addToken(TokenType type, std::size_t from, std::size_t to, std::int64_t line,
                                            std::int64_t column)
     {
-        // With room made first, the new token's address is known before it
-        // is built, so the compiler sees that its lexeme starts out empty
-        // and appends without checking its length and capacity again.
-        if (tokens.size() == tokens.capacity())
-            tokens.reserve(2 * tokens.capacity() + 1);
-        auto* const token = tokens.data() + tokens.size();
-        tokens.emplace_back();
-        // Appending to the empty lexeme skips assign's general replacement.
-        token->lexeme.append(source.data() + from, to - from);
-        token->type = type;
-        token->sourceLine = line;
-        token->sourceColumn = column;
-        return *token;
+        auto& token = tokens.emplace_back();
+        token.type = type;
+        const auto size = to - from;
+        // Nearly every lexeme is short and has a buffer's worth of text
+        // after its start.
+        if (size <= Lexeme::inlineCapacity && source.size() - from >= Lexeme::inlineCapacity) [[likely]]
+            token.lexeme.fillShort(source.data() + from, size);
+        else
+            token.lexeme.assign(source.substr(from, size));
+        token.sourceLine = line;
+        token.sourceColumn = column;
+        return token;
     }
 
     // The general path's token: the text from the step's start to the read position.

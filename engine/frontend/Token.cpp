@@ -61,6 +61,23 @@ static_assert(2 * sizeof(std::uint64_t) >= textBlock);
     return Hasher::put(room, std::string_view(text));
 }
 
+// A short lexeme's whole inline buffer is copied as one block, as a short
+// string's is above; the bytes past its text fall into the room of the
+// fields after it.
+constexpr std::size_t lexemeBlock = sizeof(Lexeme);
+static_assert(2 * sizeof(std::uint64_t) >= lexemeBlock);
+
+[[gnu::always_inline]] inline unsigned char* putText(unsigned char* room, const Lexeme& text)
+{
+    if (text.isInline()) {
+        const auto size = text.size();
+        std::memcpy(room, text.data(), lexemeBlock);
+        room[size] = Hasher::stringTerminator;
+        return room + size + 1;
+    }
+    return Hasher::put(room, text.view());
+}
+
 // Field by field, for what does not fit the buffer's room or is rare.
 [[gnu::noinline]] void hashByPieces(const Token& token, Hasher& hasher)
 {
@@ -219,7 +236,8 @@ void Token::hashForKey(Hasher& hasher, std::span<const Token> tokens)
         // The most this record may write: a short lexeme is copied as one
         // whole block, whose bytes past the lexeme are given back.
         const auto size = token.lexeme.size();
-        auto* const begin = hasher.claim(headerSize + literalSize + std::max(size + 1, textBlock));
+        const auto most = headerSize + literalSize + std::max(size + 1, lexemeBlock);
+        auto* const begin = hasher.claim(most);
         if (!begin) {
             feedKeyRecord(token, hasher, form);
             continue;
@@ -239,14 +257,8 @@ void Token::hashForKey(Hasher& hasher, std::span<const Token> tokens)
             room = Hasher::put(room, static_cast<std::uint64_t>(ValueUnion::Kind::string));
             room = Hasher::put(room, std::string_view(*asciiString));
         }
-        if (size < textBlock && token.lexeme.capacity() + 1 >= textBlock) {
-            std::memcpy(room, token.lexeme.data(), textBlock);
-            room[size] = Hasher::stringTerminator;
-            room += size + 1;
-        } else {
-            room = Hasher::put(room, std::string_view(token.lexeme));
-        }
-        hasher.unclaim(static_cast<std::size_t>(begin + headerSize + literalSize + std::max(size + 1, textBlock) - room));
+        room = putText(room, token.lexeme);
+        hasher.unclaim(static_cast<std::size_t>(begin + most - room));
     }
 }
 

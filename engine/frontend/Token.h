@@ -4,6 +4,7 @@
 #include <span>
 #include <string>
 
+#include "frontend/Lexeme.h"
 #include "frontend/TokenLiteral.h"
 #include "frontend/TokenType.h"
 #include "values/Hasher.h"
@@ -14,7 +15,7 @@ namespace engine {
 struct Token {
     TokenType type = TokenType::eof;
     // The exact source text; a string literal includes both quotes.
-    std::string lexeme;
+    Lexeme lexeme;
     // Present only on number tokens (a reduced Number without units) and on
     // string tokens (the characters between the quotes).
     TokenLiteral literal;
@@ -42,5 +43,10 @@ struct Token {
     // sourceLine: 0, sourceColumn: 10).
     std::string description() const;
 };
+
+// A document holds about one token per three bytes, and every keystroke
+// walks them all: the type and the lexeme share the first 16 bytes, the
+// literal is a pointer, and the line and column are words.
+static_assert(sizeof(Token) == 40);
 
 } // namespace engine

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <memory>
+#include <atomic>
+#include <cstddef>
 #include <optional>
 #include <utility>
 
@@ -10,27 +11,67 @@ namespace engine {
 
 // A token's literal value, or none: an optional ValueUnion held out of line.
 // Most tokens have none, and a whole document's tokens and syntax tree are
-// walked several times per keystroke, so a token stays a pointer wide here
-// instead of carrying a value-sized hole; the value is immutable, so copies
-// share it.
+// walked several times per keystroke, so a token keeps just one pointer
+// here: to an immutable, reference-counted box that copies share.
 class TokenLiteral {
 public:
     TokenLiteral() = default;
     TokenLiteral(std::nullopt_t) {}
-    TokenLiteral(ValueUnion value) : value_(std::make_shared<const ValueUnion>(std::move(value))) {}
+    TokenLiteral(ValueUnion value) : box_(new Box{1, std::move(value)}) {}
     TokenLiteral(std::optional<ValueUnion> value)
     {
         if (value)
-            value_ = std::make_shared<const ValueUnion>(std::move(*value));
+            box_ = new Box{1, std::move(*value)};
     }
 
-    bool has_value() const { return value_ != nullptr; }
+    TokenLiteral(const TokenLiteral& other) noexcept : box_(other.box_) { retain(); }
+    TokenLiteral(TokenLiteral&& other) noexcept : box_(std::exchange(other.box_, nullptr)) {}
+    TokenLiteral& operator=(const TokenLiteral& other) noexcept
+    {
+        other.retain();
+        release();
+        box_ = other.box_;
+        return *this;
+    }
+    TokenLiteral& operator=(TokenLiteral&& other) noexcept
+    {
+        if (this != &other) {
+            release();
+            box_ = std::exchange(other.box_, nullptr);
+        }
+        return *this;
+    }
+    ~TokenLiteral() { release(); }
+
+    bool has_value() const { return box_ != nullptr; }
     explicit operator bool() const { return has_value(); }
-    const ValueUnion& operator*() const { return *value_; }
-    const ValueUnion* operator->() const { return value_.get(); }
+    const ValueUnion& operator*() const { return box_->value; }
+    const ValueUnion* operator->() const { return &box_->value; }
 
 private:
-    std::shared_ptr<const ValueUnion> value_;
+    struct Box {
+        // Atomic, as a shared_ptr's count is: nothing stops a caller from
+        // handing copies of a token list to another thread.
+        std::atomic<std::size_t> references;
+        const ValueUnion value;
+    };
+
+    Box* box_ = nullptr;
+
+    void retain() const
+    {
+        if (box_)
+            box_->references.fetch_add(1, std::memory_order_relaxed);
+    }
+    void release()
+    {
+        if (box_ && box_->references.fetch_sub(1, std::memory_order_acq_rel) == 1)
+            destroy(box_);
+        box_ = nullptr;
+    }
+    static void destroy(Box* box);
 };
+
+static_assert(sizeof(TokenLiteral) == sizeof(void*));
 
 } // namespace engine
