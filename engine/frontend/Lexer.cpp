@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "frontend/HugePages.h"
 #include "frontend/LexError.h"
 #include "values/Graphemes.h"
 #include "values/Maths.h"
@@ -321,7 +322,10 @@ public:
         : tokens(tokens), source(source), tracing(tracing)
     {
         tokens.clear();
+        const auto* before = tokens.data();
         tokens.reserve(std::min(source.size() / bytesPerToken + 1, maxReservedTokens));
+        if (tokens.data() != before)
+            adviseHugePages(tokens.data(), tokens.capacity() * sizeof(Token));
         if (tracing)
             traceLines = linesOf(source);
     }
