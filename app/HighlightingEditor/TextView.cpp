@@ -3,11 +3,82 @@
 #include <QAbstractTextDocumentLayout>
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QPlainTextDocumentLayout>
 #include <QScrollBar>
 #include <QTextBlock>
+#include <QTextDocument>
 #include <QTextLayout>
 
+#include <utility>
+
 namespace tarvine {
+
+namespace {
+
+// The plain-text layout repaints only the edited line when an edit inside a
+// line keeps the line's height. Highlighting defeats that: re-applying a
+// line's formats discards the line's layout and reports a change twice the
+// line's length, so every keystroke repainted the whole viewport and the
+// ruler. This layout notes the line's height before the highlighter runs and,
+// when the edit stayed inside the line and its height did not change,
+// repaints only the line, as the plain-text layout itself does without
+// formats. Anything else goes the plain-text layout's way.
+class LineLayout : public QPlainTextDocumentLayout {
+public:
+    explicit LineLayout(QTextDocument* document)
+        : QPlainTextDocumentLayout(document)
+    {
+        // Connected before any highlighter, so it runs first.
+        connect(document, &QTextDocument::contentsChange, this,
+                [this](int from, int, int charsAdded) { noteEdit(from, charsAdded); });
+    }
+
+protected:
+    void documentChanged(int from, int charsRemoved, int charsAdded) override
+    {
+        QTextDocument* doc = document();
+        const Edit edit = std::exchange(edit_, Edit{});
+        if (edit.height >= 0 && doc->blockCount() == blockCount_) {
+            const QTextBlock block = doc->findBlock(from);
+            if (block.isValid() && block.position() == edit.blockPosition && block.length() == edit.blockLength
+                && from + charsAdded <= block.position() + block.length() && block.layout()->lineCount() == 0) {
+                // Laid out again here, with the new formats.
+                if (blockBoundingRect(block).height() == edit.height) {
+                    emit updateBlock(block);
+                    return;
+                }
+                block.layout()->clearLayout();
+            }
+        }
+        QPlainTextDocumentLayout::documentChanged(from, charsRemoved, charsAdded);
+        blockCount_ = doc->blockCount();
+    }
+
+private:
+    // A single-line edit and the height its line had before it.
+    struct Edit {
+        int blockPosition = -1;
+        int blockLength = -1;
+        qreal height = -1;
+    };
+
+    void noteEdit(int from, int charsAdded)
+    {
+        edit_ = {};
+        const QTextBlock block = document()->findBlock(from);
+        if (!block.isValid() || document()->blockCount() != blockCount_ || block.layout()->lineCount() == 0
+            || from + charsAdded >= block.position() + block.length()) {
+            return;
+        }
+        edit_ = {block.position(), block.length(), blockBoundingRect(block).height()};
+    }
+
+    Edit edit_;
+    // The line count as the layout last saw it.
+    int blockCount_ = -1;
+};
+
+} // namespace
 
 QString withLineFeeds(QString text)
 {
@@ -21,6 +92,9 @@ QString withLineFeeds(QString text)
 TextView::TextView(QWidget* parent)
     : QPlainTextEdit(parent)
 {
+    auto* document = new QTextDocument(this);
+    document->setDocumentLayout(new LineLayout(document));
+    setDocument(document);
     setFrameShape(QFrame::NoFrame);
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

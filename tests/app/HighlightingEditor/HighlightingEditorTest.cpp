@@ -1,9 +1,13 @@
 #include <QApplication>
 #include <QClipboard>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextLayout>
 #include <QtTest>
+
+#include <functional>
+#include <vector>
 
 #include "HighlightingEditor/HighlightingEditor.h"
 #include "HighlightingEditor/TextView.h"
@@ -59,6 +63,15 @@ QColor colourAt(const TextView* view, int line, int position)
         }
     }
     return {};
+}
+
+// Whether the window shows what a fresh rendering of it paints: the pixels
+// of its last repaints against the whole editor painted anew.
+bool showsAFreshPaint(QWidget* window)
+{
+    const QImage shown = window->screen()->grabWindow(window->winId()).toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage fresh = window->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    return !shown.isNull() && shown == fresh;
 }
 
 } // namespace
@@ -149,6 +162,53 @@ private slots:
         h.editor.textView()->setFont(QFont(QStringLiteral("DejaVu Sans Mono"), 17));
         QCOMPARE(QFontInfo(view->document()->findBlockByNumber(0).charFormat().font()).family(),
                  QFontInfo(view->font()).family());
+    }
+
+    // An edit that keeps its line's height repaints only that line: whatever
+    // it changes must still all reach the screen.
+    void everyEditRepaintsWhatItChanged()
+    {
+        Harness h;
+        TextView* view = h.editor.textView();
+        QVERIFY(QTest::qWaitForWindowExposed(&h.editor));
+        QStringList lines;
+        for (int i = 0; i < 40; ++i) {
+            lines << (i % 3 == 0 ? QStringLiteral("%1 # note").arg(i) : QStringLiteral("x%1 = %1").arg(i));
+        }
+        h.text = lines.join(u'\n');
+        h.editor.updateView();
+        const auto moveTo = [view](int line, QTextCursor::MoveOperation where) {
+            QTextCursor cursor(view->document()->findBlockByNumber(line));
+            cursor.movePosition(where);
+            view->setTextCursor(cursor);
+        };
+        struct Edit {
+            const char* what;
+            int line;
+            QTextCursor::MoveOperation where;
+            std::function<void()> keys;
+        };
+        const auto type = [view](const QString& text) { return [view, text] { QTest::keyClicks(view, text); }; };
+        const auto key = [view](Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
+            return [view, key, modifiers] { QTest::keyClick(view, key, modifiers); };
+        };
+        const std::vector<Edit> edits = {
+            {"inside a comment", 3, QTextCursor::EndOfBlock, type(QStringLiteral("abc"))},
+            {"a plain line", 4, QTextCursor::EndOfBlock, type(QStringLiteral("1"))},
+            {"a line that becomes a comment", 5, QTextCursor::StartOfBlock, type(QStringLiteral("#"))},
+            {"a comment that goes", 5, QTextCursor::StartOfBlock, key(Qt::Key_Delete)},
+            {"a line that wraps", 6, QTextCursor::EndOfBlock, type(QStringLiteral(" # ").repeated(60))},
+            {"a line that unwraps", 6, QTextCursor::EndOfBlock, key(Qt::Key_Z, Qt::ControlModifier)},
+            {"two lines joined", 7, QTextCursor::StartOfBlock, key(Qt::Key_Backspace)},
+            {"a line split", 2, QTextCursor::StartOfBlock, key(Qt::Key_Return)},
+        };
+        for (const Edit& edit : edits) {
+            moveTo(edit.line, edit.where);
+            QTRY_VERIFY2(showsAFreshPaint(&h.editor), edit.what);
+            edit.keys();
+            QTRY_VERIFY2(showsAFreshPaint(&h.editor), edit.what);
+        }
+        QCOMPARE(view->blockCount(), 40);
     }
 
     void lineBreaksAlwaysBecomeLines()
