@@ -11,6 +11,7 @@
 
 #include <cmath>
 #include <memory>
+#include <vector>
 
 #include "Appearance.h"
 #include "BridgeAdapter.h"
@@ -435,24 +436,51 @@ private slots:
         QTRY_VERIFY(app->windows().isEmpty());
     }
 
-    // Line breaks are found four characters at a time: wherever they fall,
-    // the text and the ruler must count every line.
+    // Whatever the line breaks and wherever they fall, the text has every
+    // line and the ruler is as wide as their count needs, also after lines
+    // went away.
     void theTextAndTheRulerFindEveryLine()
     {
         ContentView* view = openWindow();
         QVERIFY(view);
-        for (const int count : {9, 10, 99, 100, 101}) {
+        const auto lines = [](int count) {
             QStringList lines;
             for (int i = 0; i < count; ++i) {
                 lines << QString(i % 7, QChar(u'a' + i % 5));
             }
-            const QString text = lines.join(u'\n');
-            QApplication::clipboard()->setText(text);
+            return lines.join(u'\n');
+        };
+        struct Case {
+            QString pasted;
+            QString text;
+            std::size_t lineCount;
+        };
+        const std::vector<Case> cases = {
+            {lines(9), lines(9), 9},
+            {lines(10), lines(10), 10},
+            {lines(99), lines(99), 99},
+            {lines(100), lines(100), 100},
+            {lines(101), lines(101), 101},
+            {QStringLiteral("1\n"), QStringLiteral("1\n"), 2},
+            {lines(1000), lines(1000), 1000},
+            {QStringLiteral("1\r\n2\r\n"), QStringLiteral("1\n2\n"), 3},
+            {QStringLiteral("1\r2\n\n"), QStringLiteral("1\n2\n\n"), 4},
+            {QString(), QString(), 1},
+            {QStringLiteral("\n").repeated(10), QStringLiteral("\n").repeated(10), 11},
+            {QStringLiteral("7"), QStringLiteral("7"), 1},
+        };
+        for (const Case& c : cases) {
             QTest::keyClick(view->textView(), Qt::Key_A, Qt::ControlModifier);
-            QTest::keyClick(view->textView(), Qt::Key_V, Qt::ControlModifier);
-            QCOMPARE(view->source(), text);
-            QCOMPARE(view->textView()->text(), text);
-            QCOMPARE(view->gutterWidth(), Layout::gutterWidth(static_cast<std::size_t>(count)));
+            if (c.pasted.isEmpty()) {
+                QTest::keyClick(view->textView(), Qt::Key_Delete);
+            } else {
+                QApplication::clipboard()->setText(c.pasted);
+                QTest::keyClick(view->textView(), Qt::Key_V, Qt::ControlModifier);
+            }
+            QCOMPARE(view->source(), c.text);
+            QCOMPARE(view->textView()->text(), c.text);
+            QCOMPARE(view->gutterWidth(), Layout::gutterWidth(c.lineCount));
+            QCOMPARE(view->ruler()->width(), int(Layout::gutterWidth(c.lineCount)));
         }
     }
 
