@@ -9,6 +9,7 @@
 #include <QTextDocument>
 #include <QTextLayout>
 
+#include <algorithm>
 #include <utility>
 
 namespace tarvine {
@@ -94,7 +95,11 @@ TextView::TextView(QWidget* parent)
 {
     auto* document = new QTextDocument(this);
     document->setDocumentLayout(new LineLayout(document));
+    connect(document, &QTextDocument::contentsChange, this,
+            [this](int from, int charsRemoved, int charsAdded) { followEdit(from, charsRemoved, charsAdded); });
     setDocument(document);
+    followed_ = document;
+    text_ = wholeText();
     setFrameShape(QFrame::NoFrame);
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -102,15 +107,47 @@ TextView::TextView(QWidget* parent)
 
 QString TextView::text() const
 {
-    // Blocks end in paragraph separators. This runs over the whole document
-    // on every keystroke: indexOf scans with vector instructions, so a line
-    // costs one call.
+    return document() == followed_ ? text_ : wholeText();
+}
+
+QString TextView::wholeText() const
+{
+    // Blocks end in paragraph separators.
     QString raw = document()->toRawText();
     const QChar separator(QChar::ParagraphSeparator);
     for (qsizetype at = raw.indexOf(separator); at >= 0; at = raw.indexOf(separator, at + 1)) {
         raw[at] = u'\n';
     }
     return raw;
+}
+
+void TextView::followEdit(int from, int charsRemoved, int charsAdded)
+{
+    // Copying the whole text out of the document cost more than anything
+    // else the window does on a keystroke in a long document: only the
+    // edited range is copied. A range that does not fit the text as it was
+    // (the document's last separator is not part of the text) is cut to it;
+    // one that disagrees with the document's length takes the whole text.
+    const qsizetype length = document()->characterCount() - 1;
+    if (from < 0 || from > text_.size() || from > length) {
+        text_ = wholeText();
+        return;
+    }
+    const qsizetype removed = std::clamp<qsizetype>(charsRemoved, 0, text_.size() - from);
+    const qsizetype added = std::clamp<qsizetype>(charsAdded, 0, length - from);
+    if (text_.size() - removed + added != length) {
+        text_ = wholeText();
+        return;
+    }
+    QString inserted;
+    if (added > 0) {
+        QTextCursor range(document());
+        range.setPosition(from);
+        range.setPosition(static_cast<int>(from + added), QTextCursor::KeepAnchor);
+        inserted = range.selectedText();
+        inserted.replace(QChar::ParagraphSeparator, u'\n');
+    }
+    text_.replace(from, removed, inserted);
 }
 
 void TextView::setVerticalRuler(QWidget* ruler)

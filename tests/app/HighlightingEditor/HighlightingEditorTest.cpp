@@ -211,6 +211,76 @@ private slots:
         QCOMPARE(view->blockCount(), 40);
     }
 
+    // The text follows the document edit by edit: after every kind of edit
+    // it must be the document's text.
+    void theTextFollowsEveryEdit()
+    {
+        Harness h;
+        TextView* view = h.editor.textView();
+        const auto documentText = [view] {
+            return view->document()->toRawText().replace(QChar::ParagraphSeparator, u'\n');
+        };
+        const auto at = [view](int position, int anchor = -1) {
+            QTextCursor cursor(view->document());
+            cursor.setPosition(anchor < 0 ? position : anchor);
+            cursor.setPosition(position, QTextCursor::KeepAnchor);
+            view->setTextCursor(cursor);
+        };
+        const auto end = [view] { return view->document()->characterCount() - 1; };
+        struct Edit {
+            const char* what;
+            std::function<void()> apply;
+        };
+        const std::vector<Edit> edits = {
+            {"typing", [&] { QTest::keyClicks(view, QStringLiteral("ab # cd")); }},
+            {"a new line", [&] { QTest::keyClick(view, Qt::Key_Return); }},
+            {"typing on it", [&] { QTest::keyClicks(view, QStringLiteral("x = 1")); }},
+            {"a line split", [&] { at(3); QTest::keyClick(view, Qt::Key_Return); }},
+            {"lines joined backwards", [&] { at(4); QTest::keyClick(view, Qt::Key_Backspace); }},
+            {"lines joined forwards", [&] { at(3); QTest::keyClick(view, Qt::Key_Delete); }},
+            {"a pasted text", [&] {
+                 QApplication::clipboard()->setText(QStringLiteral("p\r\nq\rr\u00a0s\n"));
+                 at(2);
+                 QTest::keyClick(view, Qt::Key_V, Qt::ControlModifier);
+             }},
+            {"a selection across lines typed over", [&] { at(7, 1); QTest::keyClicks(view, QStringLiteral("Z")); }},
+            {"the last character deleted", [&] { at(end()); QTest::keyClick(view, Qt::Key_Backspace); }},
+            {"typing at the end", [&] { at(end()); QTest::keyClick(view, Qt::Key_Exclam); QTest::keyClick(view, Qt::Key_Return); }},
+            {"undo", [&] { view->undo(); view->undo(); }},
+            {"redo", [&] { view->redo(); }},
+            {"two edits in one step", [&] {
+                 QTextCursor cursor(view->document());
+                 cursor.beginEditBlock();
+                 cursor.insertText(QStringLiteral("first\n"));
+                 cursor.movePosition(QTextCursor::End);
+                 cursor.insertText(QStringLiteral("\nlast"));
+                 cursor.setPosition(8);
+                 cursor.deletePreviousChar();
+                 cursor.endEditBlock();
+             }},
+            {"a format only", [&] {
+                 QTextCursor cursor(view->document());
+                 cursor.setPosition(1);
+                 cursor.setPosition(end(), QTextCursor::KeepAnchor);
+                 QTextCharFormat bold;
+                 bold.setFontWeight(QFont::Bold);
+                 cursor.mergeCharFormat(bold);
+             }},
+            {"everything deleted", [&] { QTest::keyClick(view, Qt::Key_A, Qt::ControlModifier); QTest::keyClick(view, Qt::Key_Delete); }},
+            {"a new bound text", [&] { h.text = QStringLiteral("bound\ntext"); h.editor.updateView(); }},
+            {"set as plain text", [&] { view->setPlainText(QStringLiteral("plain\n\ntext")); }},
+            {"a paragraph appended", [&] { view->appendPlainText(QStringLiteral("more")); }},
+            {"cleared", [&] { view->clear(); }},
+            {"typing into the empty view", [&] { QTest::keyClicks(view, QStringLiteral("1")); }},
+        };
+        for (const Edit& edit : edits) {
+            edit.apply();
+            QVERIFY2(view->text() == documentText(), edit.what);
+        }
+        QCOMPARE(view->text(), QStringLiteral("1"));
+        QCOMPARE(h.text, QStringLiteral("1"));
+    }
+
     void lineBreaksAlwaysBecomeLines()
     {
         Harness h;
