@@ -320,7 +320,11 @@ void ContentView::refreshStatus()
         runningBar_->setVisible(executionRunning_);
     }
     pendingBar_->setVisible(!settings_->autoExecute() && executionPending_);
-    cacheBar_->setContent(bridge_.cacheInfo());
+    // Fitting the bar to a new text lays the text out: the count changes with
+    // most keystrokes, and the bar is usually hidden.
+    if (settings_->showCacheInfo()) {
+        cacheBar_->setContent(bridge_.cacheInfo());
+    }
     cacheBar_->setVisible(settings_->showCacheInfo());
 }
 

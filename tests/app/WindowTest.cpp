@@ -398,6 +398,15 @@ private slots:
         QVERIFY(!settings->showCacheInfoSwitch()->isChecked());
         ContentView* third = openWindow();
         QVERIFY(third && !third->cacheBar()->isVisible());
+
+        // A count that changed while the bar was hidden shows when it comes
+        // back.
+        type(first, QStringLiteral("9"));
+        QTRY_VERIFY(idle(first));
+        settings->showCacheInfoSwitch()->click();
+        QVERIFY(first->cacheBar()->isVisible());
+        QCOMPARE(first->cacheBar()->content(), QStringLiteral("Cache Size: 2 entries"));
+        QCOMPARE(first->cacheBar()->shownText(), QStringLiteral("Cache Size: 2 entries"));
     }
 
     void settingsSurviveARestart()
