@@ -2,6 +2,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QLayout>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSettings>
 #include <QStandardPaths>
@@ -74,6 +75,15 @@ QHash<int, qreal> rulerLabelTops(const ContentView* view)
         tops.insert(label.line, label.position.y());
     }
     return tops;
+}
+
+// Whether the window shows what a fresh rendering of it paints: the pixels
+// of its last repaints against the whole window painted anew.
+bool showsAFreshPaint(QWidget* window)
+{
+    const QImage shown = window->screen()->grabWindow(window->winId()).toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage fresh = window->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    return !shown.isNull() && shown == fresh;
 }
 
 } // namespace
@@ -351,6 +361,18 @@ private slots:
         QCOMPARE(results(view).at(110), QStringLiteral("120"));
         QCOMPARE(text->verticalScrollBar()->value(), scroll);
         QCOMPARE(text->textCursor().position(), position + 1);
+
+        // A keystroke repaints only what it changed: here the colour of a
+        // whole line and its result. The window must still show all of it.
+        QTest::keyClick(text, Qt::Key_Home);
+        type(view, QStringLiteral("#"));
+        QTRY_VERIFY(idle(view));
+        QCOMPARE(results(view).at(110), QString());
+        QTRY_VERIFY(showsAFreshPaint(view->window()));
+        QTest::keyClick(text, Qt::Key_Backspace);
+        QTRY_VERIFY(idle(view));
+        QCOMPARE(results(view).at(110), QStringLiteral("120"));
+        QTRY_VERIFY(showsAFreshPaint(view->window()));
     }
 
     void undoRestoresThePreviousText()
