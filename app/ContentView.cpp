@@ -8,6 +8,7 @@
 #include <QFontMetricsF>
 #include <QKeySequence>
 #include <QStyle>
+#include <QTextDocument>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -45,17 +46,6 @@ QRegularExpression lineAnchored(const QString& pattern)
         qFatal("Invalid highlight pattern %s", qPrintable(pattern));
     }
     return expression;
-}
-
-// The line feeds in `text`. This runs on every keystroke over the whole
-// document: indexOf scans with vector instructions, so a line costs one call.
-std::size_t lineFeedCount(QStringView text)
-{
-    std::size_t count = 0;
-    for (qsizetype at = text.indexOf(u'\n'); at >= 0; at = text.indexOf(u'\n', at + 1)) {
-        ++count;
-    }
-    return count;
 }
 
 QToolButton* accessoryButton(const QIcon& icon, const QString& toolTip)
@@ -210,7 +200,10 @@ void ContentView::scheduleEvaluation()
 
 void ContentView::updateGutterWidth()
 {
-    gutterWidth_ = Layout::gutterWidth(lineFeedCount(source_) + 1);
+    // Every line is one block of the editor's document, which keeps their
+    // count: counting the line feeds of the text cost a pass over all of it
+    // on every keystroke.
+    gutterWidth_ = Layout::gutterWidth(static_cast<std::size_t>(textView()->document()->blockCount()));
     if (ruler_) {
         ruler_->setGutterWidth(gutterWidth_);
     }
@@ -327,7 +320,11 @@ void ContentView::refreshStatus()
         runningBar_->setVisible(executionRunning_);
     }
     pendingBar_->setVisible(!settings_->autoExecute() && executionPending_);
-    cacheBar_->setContent(bridge_.cacheInfo());
+    // Fitting the bar to a new text lays the text out: the count changes with
+    // most keystrokes, and the bar is usually hidden.
+    if (settings_->showCacheInfo()) {
+        cacheBar_->setContent(bridge_.cacheInfo());
+    }
     cacheBar_->setVisible(settings_->showCacheInfo());
 }
 

@@ -3,11 +3,83 @@
 #include <QAbstractTextDocumentLayout>
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QPlainTextDocumentLayout>
 #include <QScrollBar>
 #include <QTextBlock>
+#include <QTextDocument>
 #include <QTextLayout>
 
+#include <algorithm>
+#include <utility>
+
 namespace tarvine {
+
+namespace {
+
+// The plain-text layout repaints only the edited line when an edit inside a
+// line keeps the line's height. Highlighting defeats that: re-applying a
+// line's formats discards the line's layout and reports a change twice the
+// line's length, so every keystroke repainted the whole viewport and the
+// ruler. This layout notes the line's height before the highlighter runs and,
+// when the edit stayed inside the line and its height did not change,
+// repaints only the line, as the plain-text layout itself does without
+// formats. Anything else goes the plain-text layout's way.
+class LineLayout : public QPlainTextDocumentLayout {
+public:
+    explicit LineLayout(QTextDocument* document)
+        : QPlainTextDocumentLayout(document)
+    {
+        // Connected before any highlighter, so it runs first.
+        connect(document, &QTextDocument::contentsChange, this,
+                [this](int from, int, int charsAdded) { noteEdit(from, charsAdded); });
+    }
+
+protected:
+    void documentChanged(int from, int charsRemoved, int charsAdded) override
+    {
+        QTextDocument* doc = document();
+        const Edit edit = std::exchange(edit_, Edit{});
+        if (edit.height >= 0 && doc->blockCount() == blockCount_) {
+            const QTextBlock block = doc->findBlock(from);
+            if (block.isValid() && block.position() == edit.blockPosition && block.length() == edit.blockLength
+                && from + charsAdded <= block.position() + block.length() && block.layout()->lineCount() == 0) {
+                // Laid out again here, with the new formats.
+                if (blockBoundingRect(block).height() == edit.height) {
+                    emit updateBlock(block);
+                    return;
+                }
+                block.layout()->clearLayout();
+            }
+        }
+        QPlainTextDocumentLayout::documentChanged(from, charsRemoved, charsAdded);
+        blockCount_ = doc->blockCount();
+    }
+
+private:
+    // A single-line edit and the height its line had before it.
+    struct Edit {
+        int blockPosition = -1;
+        int blockLength = -1;
+        qreal height = -1;
+    };
+
+    void noteEdit(int from, int charsAdded)
+    {
+        edit_ = {};
+        const QTextBlock block = document()->findBlock(from);
+        if (!block.isValid() || document()->blockCount() != blockCount_ || block.layout()->lineCount() == 0
+            || from + charsAdded >= block.position() + block.length()) {
+            return;
+        }
+        edit_ = {block.position(), block.length(), blockBoundingRect(block).height()};
+    }
+
+    Edit edit_;
+    // The line count as the layout last saw it.
+    int blockCount_ = -1;
+};
+
+} // namespace
 
 QString withLineFeeds(QString text)
 {
@@ -21,6 +93,13 @@ QString withLineFeeds(QString text)
 TextView::TextView(QWidget* parent)
     : QPlainTextEdit(parent)
 {
+    auto* document = new QTextDocument(this);
+    document->setDocumentLayout(new LineLayout(document));
+    connect(document, &QTextDocument::contentsChange, this,
+            [this](int from, int charsRemoved, int charsAdded) { followEdit(from, charsRemoved, charsAdded); });
+    setDocument(document);
+    followed_ = document;
+    text_ = wholeText();
     setFrameShape(QFrame::NoFrame);
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -28,15 +107,47 @@ TextView::TextView(QWidget* parent)
 
 QString TextView::text() const
 {
-    // Blocks end in paragraph separators. This runs over the whole document
-    // on every keystroke: indexOf scans with vector instructions, so a line
-    // costs one call.
+    return document() == followed_ ? text_ : wholeText();
+}
+
+QString TextView::wholeText() const
+{
+    // Blocks end in paragraph separators.
     QString raw = document()->toRawText();
     const QChar separator(QChar::ParagraphSeparator);
     for (qsizetype at = raw.indexOf(separator); at >= 0; at = raw.indexOf(separator, at + 1)) {
         raw[at] = u'\n';
     }
     return raw;
+}
+
+void TextView::followEdit(int from, int charsRemoved, int charsAdded)
+{
+    // Copying the whole text out of the document cost more than anything
+    // else the window does on a keystroke in a long document: only the
+    // edited range is copied. A range that does not fit the text as it was
+    // (the document's last separator is not part of the text) is cut to it;
+    // one that disagrees with the document's length takes the whole text.
+    const qsizetype length = document()->characterCount() - 1;
+    if (from < 0 || from > text_.size() || from > length) {
+        text_ = wholeText();
+        return;
+    }
+    const qsizetype removed = std::clamp<qsizetype>(charsRemoved, 0, text_.size() - from);
+    const qsizetype added = std::clamp<qsizetype>(charsAdded, 0, length - from);
+    if (text_.size() - removed + added != length) {
+        text_ = wholeText();
+        return;
+    }
+    QString inserted;
+    if (added > 0) {
+        QTextCursor range(document());
+        range.setPosition(from);
+        range.setPosition(static_cast<int>(from + added), QTextCursor::KeepAnchor);
+        inserted = range.selectedText();
+        inserted.replace(QChar::ParagraphSeparator, u'\n');
+    }
+    text_.replace(from, removed, inserted);
 }
 
 void TextView::setVerticalRuler(QWidget* ruler)

@@ -2,6 +2,8 @@
 
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QString>
+#include <QTextDocument>
 
 #include <vector>
 
@@ -23,7 +25,7 @@ public:
     explicit TextView(QWidget* parent = nullptr);
 
     // The whole text, line feeds between lines. Unlike toPlainText() it keeps
-    // no-break spaces as typed.
+    // no-break spaces as typed. Kept up to date edit by edit.
     QString text() const;
 
     // Installs `ruler` (owned by the caller; may be null) in the left margin.
@@ -47,8 +49,15 @@ protected:
 
 private:
     void placeRuler();
+    // The text copied out of the document.
+    QString wholeText() const;
+    // Brings text_ up to an edit of the document (its contentsChange).
+    void followEdit(int from, int charsRemoved, int charsAdded);
 
     QPointer<QWidget> ruler_;
+    // The document whose edits text_ follows: the view's own.
+    QPointer<QTextDocument> followed_;
+    QString text_;
     int rulerThickness_ = 0;
 };
 

@@ -2,6 +2,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QLayout>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSettings>
 #include <QStandardPaths>
@@ -11,6 +12,7 @@
 
 #include <cmath>
 #include <memory>
+#include <vector>
 
 #include "Appearance.h"
 #include "BridgeAdapter.h"
@@ -73,6 +75,15 @@ QHash<int, qreal> rulerLabelTops(const ContentView* view)
         tops.insert(label.line, label.position.y());
     }
     return tops;
+}
+
+// Whether the window shows what a fresh rendering of it paints: the pixels
+// of its last repaints against the whole window painted anew.
+bool showsAFreshPaint(QWidget* window)
+{
+    const QImage shown = window->screen()->grabWindow(window->winId()).toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage fresh = window->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    return !shown.isNull() && shown == fresh;
 }
 
 } // namespace
@@ -350,6 +361,18 @@ private slots:
         QCOMPARE(results(view).at(110), QStringLiteral("120"));
         QCOMPARE(text->verticalScrollBar()->value(), scroll);
         QCOMPARE(text->textCursor().position(), position + 1);
+
+        // A keystroke repaints only what it changed: here the colour of a
+        // whole line and its result. The window must still show all of it.
+        QTest::keyClick(text, Qt::Key_Home);
+        type(view, QStringLiteral("#"));
+        QTRY_VERIFY(idle(view));
+        QCOMPARE(results(view).at(110), QString());
+        QTRY_VERIFY(showsAFreshPaint(view->window()));
+        QTest::keyClick(text, Qt::Key_Backspace);
+        QTRY_VERIFY(idle(view));
+        QCOMPARE(results(view).at(110), QStringLiteral("120"));
+        QTRY_VERIFY(showsAFreshPaint(view->window()));
     }
 
     void undoRestoresThePreviousText()
@@ -397,6 +420,15 @@ private slots:
         QVERIFY(!settings->showCacheInfoSwitch()->isChecked());
         ContentView* third = openWindow();
         QVERIFY(third && !third->cacheBar()->isVisible());
+
+        // A count that changed while the bar was hidden shows when it comes
+        // back.
+        type(first, QStringLiteral("9"));
+        QTRY_VERIFY(idle(first));
+        settings->showCacheInfoSwitch()->click();
+        QVERIFY(first->cacheBar()->isVisible());
+        QCOMPARE(first->cacheBar()->content(), QStringLiteral("Cache Size: 2 entries"));
+        QCOMPARE(first->cacheBar()->shownText(), QStringLiteral("Cache Size: 2 entries"));
     }
 
     void settingsSurviveARestart()
@@ -435,24 +467,51 @@ private slots:
         QTRY_VERIFY(app->windows().isEmpty());
     }
 
-    // Line breaks are found four characters at a time: wherever they fall,
-    // the text and the ruler must count every line.
+    // Whatever the line breaks and wherever they fall, the text has every
+    // line and the ruler is as wide as their count needs, also after lines
+    // went away.
     void theTextAndTheRulerFindEveryLine()
     {
         ContentView* view = openWindow();
         QVERIFY(view);
-        for (const int count : {9, 10, 99, 100, 101}) {
+        const auto lines = [](int count) {
             QStringList lines;
             for (int i = 0; i < count; ++i) {
                 lines << QString(i % 7, QChar(u'a' + i % 5));
             }
-            const QString text = lines.join(u'\n');
-            QApplication::clipboard()->setText(text);
+            return lines.join(u'\n');
+        };
+        struct Case {
+            QString pasted;
+            QString text;
+            std::size_t lineCount;
+        };
+        const std::vector<Case> cases = {
+            {lines(9), lines(9), 9},
+            {lines(10), lines(10), 10},
+            {lines(99), lines(99), 99},
+            {lines(100), lines(100), 100},
+            {lines(101), lines(101), 101},
+            {QStringLiteral("1\n"), QStringLiteral("1\n"), 2},
+            {lines(1000), lines(1000), 1000},
+            {QStringLiteral("1\r\n2\r\n"), QStringLiteral("1\n2\n"), 3},
+            {QStringLiteral("1\r2\n\n"), QStringLiteral("1\n2\n\n"), 4},
+            {QString(), QString(), 1},
+            {QStringLiteral("\n").repeated(10), QStringLiteral("\n").repeated(10), 11},
+            {QStringLiteral("7"), QStringLiteral("7"), 1},
+        };
+        for (const Case& c : cases) {
             QTest::keyClick(view->textView(), Qt::Key_A, Qt::ControlModifier);
-            QTest::keyClick(view->textView(), Qt::Key_V, Qt::ControlModifier);
-            QCOMPARE(view->source(), text);
-            QCOMPARE(view->textView()->text(), text);
-            QCOMPARE(view->gutterWidth(), Layout::gutterWidth(static_cast<std::size_t>(count)));
+            if (c.pasted.isEmpty()) {
+                QTest::keyClick(view->textView(), Qt::Key_Delete);
+            } else {
+                QApplication::clipboard()->setText(c.pasted);
+                QTest::keyClick(view->textView(), Qt::Key_V, Qt::ControlModifier);
+            }
+            QCOMPARE(view->source(), c.text);
+            QCOMPARE(view->textView()->text(), c.text);
+            QCOMPARE(view->gutterWidth(), Layout::gutterWidth(c.lineCount));
+            QCOMPARE(view->ruler()->width(), int(Layout::gutterWidth(c.lineCount)));
         }
     }
 

@@ -1,9 +1,13 @@
 #include <QApplication>
 #include <QClipboard>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextLayout>
 #include <QtTest>
+
+#include <functional>
+#include <vector>
 
 #include "HighlightingEditor/HighlightingEditor.h"
 #include "HighlightingEditor/TextView.h"
@@ -59,6 +63,15 @@ QColor colourAt(const TextView* view, int line, int position)
         }
     }
     return {};
+}
+
+// Whether the window shows what a fresh rendering of it paints: the pixels
+// of its last repaints against the whole editor painted anew.
+bool showsAFreshPaint(QWidget* window)
+{
+    const QImage shown = window->screen()->grabWindow(window->winId()).toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage fresh = window->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    return !shown.isNull() && shown == fresh;
 }
 
 } // namespace
@@ -149,6 +162,123 @@ private slots:
         h.editor.textView()->setFont(QFont(QStringLiteral("DejaVu Sans Mono"), 17));
         QCOMPARE(QFontInfo(view->document()->findBlockByNumber(0).charFormat().font()).family(),
                  QFontInfo(view->font()).family());
+    }
+
+    // An edit that keeps its line's height repaints only that line: whatever
+    // it changes must still all reach the screen.
+    void everyEditRepaintsWhatItChanged()
+    {
+        Harness h;
+        TextView* view = h.editor.textView();
+        QVERIFY(QTest::qWaitForWindowExposed(&h.editor));
+        QStringList lines;
+        for (int i = 0; i < 40; ++i) {
+            lines << (i % 3 == 0 ? QStringLiteral("%1 # note").arg(i) : QStringLiteral("x%1 = %1").arg(i));
+        }
+        h.text = lines.join(u'\n');
+        h.editor.updateView();
+        const auto moveTo = [view](int line, QTextCursor::MoveOperation where) {
+            QTextCursor cursor(view->document()->findBlockByNumber(line));
+            cursor.movePosition(where);
+            view->setTextCursor(cursor);
+        };
+        struct Edit {
+            const char* what;
+            int line;
+            QTextCursor::MoveOperation where;
+            std::function<void()> keys;
+        };
+        const auto type = [view](const QString& text) { return [view, text] { QTest::keyClicks(view, text); }; };
+        const auto key = [view](Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
+            return [view, key, modifiers] { QTest::keyClick(view, key, modifiers); };
+        };
+        const std::vector<Edit> edits = {
+            {"inside a comment", 3, QTextCursor::EndOfBlock, type(QStringLiteral("abc"))},
+            {"a plain line", 4, QTextCursor::EndOfBlock, type(QStringLiteral("1"))},
+            {"a line that becomes a comment", 5, QTextCursor::StartOfBlock, type(QStringLiteral("#"))},
+            {"a comment that goes", 5, QTextCursor::StartOfBlock, key(Qt::Key_Delete)},
+            {"a line that wraps", 6, QTextCursor::EndOfBlock, type(QStringLiteral(" # ").repeated(60))},
+            {"a line that unwraps", 6, QTextCursor::EndOfBlock, key(Qt::Key_Z, Qt::ControlModifier)},
+            {"two lines joined", 7, QTextCursor::StartOfBlock, key(Qt::Key_Backspace)},
+            {"a line split", 2, QTextCursor::StartOfBlock, key(Qt::Key_Return)},
+        };
+        for (const Edit& edit : edits) {
+            moveTo(edit.line, edit.where);
+            QTRY_VERIFY2(showsAFreshPaint(&h.editor), edit.what);
+            edit.keys();
+            QTRY_VERIFY2(showsAFreshPaint(&h.editor), edit.what);
+        }
+        QCOMPARE(view->blockCount(), 40);
+    }
+
+    // The text follows the document edit by edit: after every kind of edit
+    // it must be the document's text.
+    void theTextFollowsEveryEdit()
+    {
+        Harness h;
+        TextView* view = h.editor.textView();
+        const auto documentText = [view] {
+            return view->document()->toRawText().replace(QChar::ParagraphSeparator, u'\n');
+        };
+        const auto at = [view](int position, int anchor = -1) {
+            QTextCursor cursor(view->document());
+            cursor.setPosition(anchor < 0 ? position : anchor);
+            cursor.setPosition(position, QTextCursor::KeepAnchor);
+            view->setTextCursor(cursor);
+        };
+        const auto end = [view] { return view->document()->characterCount() - 1; };
+        struct Edit {
+            const char* what;
+            std::function<void()> apply;
+        };
+        const std::vector<Edit> edits = {
+            {"typing", [&] { QTest::keyClicks(view, QStringLiteral("ab # cd")); }},
+            {"a new line", [&] { QTest::keyClick(view, Qt::Key_Return); }},
+            {"typing on it", [&] { QTest::keyClicks(view, QStringLiteral("x = 1")); }},
+            {"a line split", [&] { at(3); QTest::keyClick(view, Qt::Key_Return); }},
+            {"lines joined backwards", [&] { at(4); QTest::keyClick(view, Qt::Key_Backspace); }},
+            {"lines joined forwards", [&] { at(3); QTest::keyClick(view, Qt::Key_Delete); }},
+            {"a pasted text", [&] {
+                 QApplication::clipboard()->setText(QStringLiteral("p\r\nq\rr\u00a0s\n"));
+                 at(2);
+                 QTest::keyClick(view, Qt::Key_V, Qt::ControlModifier);
+             }},
+            {"a selection across lines typed over", [&] { at(7, 1); QTest::keyClicks(view, QStringLiteral("Z")); }},
+            {"the last character deleted", [&] { at(end()); QTest::keyClick(view, Qt::Key_Backspace); }},
+            {"typing at the end", [&] { at(end()); QTest::keyClick(view, Qt::Key_Exclam); QTest::keyClick(view, Qt::Key_Return); }},
+            {"undo", [&] { view->undo(); view->undo(); }},
+            {"redo", [&] { view->redo(); }},
+            {"two edits in one step", [&] {
+                 QTextCursor cursor(view->document());
+                 cursor.beginEditBlock();
+                 cursor.insertText(QStringLiteral("first\n"));
+                 cursor.movePosition(QTextCursor::End);
+                 cursor.insertText(QStringLiteral("\nlast"));
+                 cursor.setPosition(8);
+                 cursor.deletePreviousChar();
+                 cursor.endEditBlock();
+             }},
+            {"a format only", [&] {
+                 QTextCursor cursor(view->document());
+                 cursor.setPosition(1);
+                 cursor.setPosition(end(), QTextCursor::KeepAnchor);
+                 QTextCharFormat bold;
+                 bold.setFontWeight(QFont::Bold);
+                 cursor.mergeCharFormat(bold);
+             }},
+            {"everything deleted", [&] { QTest::keyClick(view, Qt::Key_A, Qt::ControlModifier); QTest::keyClick(view, Qt::Key_Delete); }},
+            {"a new bound text", [&] { h.text = QStringLiteral("bound\ntext"); h.editor.updateView(); }},
+            {"set as plain text", [&] { view->setPlainText(QStringLiteral("plain\n\ntext")); }},
+            {"a paragraph appended", [&] { view->appendPlainText(QStringLiteral("more")); }},
+            {"cleared", [&] { view->clear(); }},
+            {"typing into the empty view", [&] { QTest::keyClicks(view, QStringLiteral("1")); }},
+        };
+        for (const Edit& edit : edits) {
+            edit.apply();
+            QVERIFY2(view->text() == documentText(), edit.what);
+        }
+        QCOMPARE(view->text(), QStringLiteral("1"));
+        QCOMPARE(h.text, QStringLiteral("1"));
     }
 
     void lineBreaksAlwaysBecomeLines()
