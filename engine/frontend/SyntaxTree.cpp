@@ -10,6 +10,11 @@
 
 namespace engine {
 
+// Every expression and statement is two pointers, a tree's nodes a header
+// and their fields.
+static_assert(sizeof(Expression) == 2 * sizeof(void*));
+static_assert(sizeof(Statement) == 2 * sizeof(void*));
+
 namespace {
 
 template <typename T>
@@ -180,10 +185,14 @@ void ExpressionKind::destroy(detail::NodeHeader* node, Holds& holds) noexcept
         static_cast<detail::Node<Invocation>*>(node)->~Node();
         size = sizeof(detail::Node<Invocation>);
         break;
-    default:
+    case indexOf<List>:
         drop(fields<List>(node).elements, holds);
         static_cast<detail::Node<List>*>(node)->~Node();
         size = sizeof(detail::Node<List>);
+        break;
+    default:
+        static_cast<detail::Node<FunctionDefinition>*>(node)->~Node();
+        size = sizeof(detail::Node<FunctionDefinition>);
         break;
     }
     // The header is trivially destructible, so its fields still read after
@@ -408,21 +417,18 @@ Statement Statement::expression(Expression expression) { return Statement(std::m
 Statement Statement::function(Token name, std::vector<ArgumentMapping> argumentMappings, ReturnMapping returnMapping,
                               std::vector<Expression> body)
 {
+    using Built = detail::Node<FunctionDefinition>;
     auto function = std::make_shared<const UserFunction>(
         UserFunction{std::move(argumentMappings), std::move(returnMapping), std::move(body)});
-    return Statement(std::make_shared<const FunctionDefinition>(FunctionDefinition{std::move(name), std::move(function)}));
-}
-
-const Token& Statement::token() const
-{
-    if (const auto* expression = asExpression())
-        return *expression->token;
-    return asFunction()->name;
+    auto* node = new Built(ExpressionKind::functionIndex, false, std::move(name), std::move(function));
+    // The kind owns the node from here on.
+    ExpressionKind definition(node);
+    return Statement(Expression{std::move(definition), &node->value.name});
 }
 
 bool Statement::operator==(const Statement& other) const
 {
-    if (node_.index() != other.node_.index())
+    if (kind() != other.kind())
         return false;
     if (const auto* expression = asExpression())
         return *expression == *other.asExpression();
@@ -433,7 +439,7 @@ bool Statement::operator==(const Statement& other) const
 
 void Statement::hash(Hasher& hasher) const
 {
-    hasher.combine(static_cast<std::uint64_t>(node_.index()));
+    hasher.combine(static_cast<std::uint64_t>(kind()));
     if (const auto* expression = asExpression()) {
         expression->hash(hasher);
         return;
@@ -445,7 +451,7 @@ void Statement::hash(Hasher& hasher) const
 
 void Statement::hash(Hasher& hasher, std::span<const Token> tokens) const
 {
-    hasher.combine(static_cast<std::uint64_t>(node_.index()));
+    hasher.combine(static_cast<std::uint64_t>(kind()));
     if (const auto* expression = asExpression()) {
         expression->hash(hasher, tokens);
         return;

@@ -9,7 +9,6 @@
 #include <string_view>
 #include <type_traits>
 #include <utility>
-#include <variant>
 #include <vector>
 
 #include "frontend/NodeArena.h"
@@ -188,7 +187,12 @@ public:
     void hash(Hasher& hasher) const;
 
 private:
+    friend class Statement;
     struct Holds;
+
+    // The case of a function statement's definition, which Statement keeps
+    // in a node of its own so as to be no larger than an expression.
+    static constexpr std::uint8_t functionIndex = 8;
 
     explicit ExpressionKind(detail::NodeHeader* node) : node_(node) {}
     // Drops the reference to `node`, and the node itself with the last one.
@@ -303,18 +307,22 @@ public:
     static Statement function(Token name, std::vector<ArgumentMapping> argumentMappings, ReturnMapping returnMapping,
                               std::vector<Expression> body);
 
-    Kind kind() const { return static_cast<Kind>(node_.index()); }
+    Kind kind() const
+    {
+        return expression_.data.index() == ExpressionKind::functionIndex ? Kind::function : Kind::expression;
+    }
     // Null unless the statement is of that case.
-    const Expression* asExpression() const { return std::get_if<Expression>(&node_); }
+    const Expression* asExpression() const { return kind() == Kind::expression ? &expression_ : nullptr; }
     const FunctionDefinition* asFunction() const
     {
-        const auto* function = std::get_if<std::shared_ptr<const FunctionDefinition>>(&node_);
-        return function ? function->get() : nullptr;
+        if (kind() != Kind::function)
+            return nullptr;
+        return &static_cast<const detail::Node<FunctionDefinition>*>(expression_.data.node_)->value;
     }
 
     // The token that places the statement in the source: the expression's own
     // token, or the function's name token.
-    const Token& token() const;
+    const Token& token() const { return *expression_.token; }
 
     bool operator==(const Statement& other) const;
     // Case index, then the payload.
@@ -324,15 +332,10 @@ public:
     void hash(Hasher& hasher, std::span<const Token> tokens) const;
 
 private:
-    // Function statements are few, and out of line they keep every statement
-    // as small as an expression.
-    using Variant = std::variant<Expression, std::shared_ptr<const FunctionDefinition>>;
-    template <typename Case>
-    explicit Statement(Case node) : node_(std::in_place_type<Case>, std::move(node))
-    {
-    }
+    explicit Statement(Expression expression) : expression_(std::move(expression)) {}
 
-    Variant node_;
+    // For a function statement, its definition's node and name token.
+    Expression expression_;
 };
 
 } // namespace engine
