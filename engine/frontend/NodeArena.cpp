@@ -9,7 +9,7 @@ namespace engine {
 namespace {
 
 // The pool keeps at most this many blocks (16 MB), enough for the tree of a
-// document of some fifteen thousand lines; more are freed.
+// document of some forty thousand lines; more are freed.
 constexpr std::size_t maxPooledBlocks = 256;
 
 struct Pool {
