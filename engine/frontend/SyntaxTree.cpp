@@ -148,59 +148,48 @@ void ExpressionKind::destroy(detail::NodeHeader* node, Holds& holds) noexcept
 {
     // Subexpressions go first with the same holds; what is left of the node
     // then has only its own fields to free.
-    std::size_t size = 0;
+    const bool inArena = node->inArena;
     switch (node->index) {
     case indexOf<Binary>:
         drop(fields<Binary>(node).left.data, holds);
         drop(fields<Binary>(node).right.data, holds);
         static_cast<detail::Node<Binary>*>(node)->~Node();
-        size = sizeof(detail::Node<Binary>);
         break;
     case indexOf<Unary>:
         drop(fields<Unary>(node).operand.data, holds);
         static_cast<detail::Node<Unary>*>(node)->~Node();
-        size = sizeof(detail::Node<Unary>);
         break;
     case indexOf<Value>:
         static_cast<detail::Node<Value>*>(node)->~Node();
-        size = sizeof(detail::Node<Value>);
         break;
     case indexOf<Reference>:
         static_cast<detail::Node<Reference>*>(node)->~Node();
-        size = sizeof(detail::Node<Reference>);
         break;
     case indexOf<Grouping>:
         drop(fields<Grouping>(node).inner.data, holds);
         static_cast<detail::Node<Grouping>*>(node)->~Node();
-        size = sizeof(detail::Node<Grouping>);
         break;
     case indexOf<Assignment>:
         drop(fields<Assignment>(node).value.data, holds);
         static_cast<detail::Node<Assignment>*>(node)->~Node();
-        size = sizeof(detail::Node<Assignment>);
         break;
     case indexOf<Invocation>:
         drop(fields<Invocation>(node).callee.data, holds);
         drop(fields<Invocation>(node).arguments, holds);
         static_cast<detail::Node<Invocation>*>(node)->~Node();
-        size = sizeof(detail::Node<Invocation>);
         break;
     case indexOf<List>:
         drop(fields<List>(node).elements, holds);
         static_cast<detail::Node<List>*>(node)->~Node();
-        size = sizeof(detail::Node<List>);
         break;
     default:
         static_cast<detail::Node<FunctionDefinition>*>(node)->~Node();
-        size = sizeof(detail::Node<FunctionDefinition>);
         break;
     }
-    // The header is trivially destructible, so its fields still read after
-    // the node's destructor: the memory is the node's until given back.
-    if (node->inArena)
+    if (inArena)
         holds.add(NodeArena::of(node));
     else
-        ::operator delete(node, size);
+        ::operator delete(node);
 }
 
 bool ExpressionKind::operator==(const ExpressionKind& other) const

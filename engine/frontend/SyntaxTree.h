@@ -273,7 +273,7 @@ ExpressionKind ExpressionKind::make(NodeArena* arena, Fields&&... fields)
         if (arena)
             arena->release();
         else
-            ::operator delete(memory, sizeof(Built));
+            ::operator delete(memory);
         throw;
     }
 }
