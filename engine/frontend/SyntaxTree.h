@@ -74,7 +74,6 @@ private:
 };
 
 struct Expression;
-class ExpressionKind;
 
 namespace detail {
 
