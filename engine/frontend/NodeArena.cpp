@@ -8,25 +8,9 @@ namespace engine {
 
 namespace {
 
-// Large enough that a long document needs only a few hundred blocks, small
-// enough that a one-line document does not claim much more than it uses.
-constexpr std::size_t blockSize = 64 * 1024;
-
 // The pool keeps at most this many blocks (16 MB), enough for the tree of a
-// document of some fifteen thousand lines; more are freed.
+// document of some forty thousand lines; more are freed.
 constexpr std::size_t maxPooledBlocks = 256;
-
-} // namespace
-
-struct NodeArena::Block {
-    Block* previous;
-    std::size_t size;
-
-    std::byte* begin() { return reinterpret_cast<std::byte*>(this + 1); }
-    std::byte* end() { return begin() + size; }
-};
-
-namespace {
 
 struct Pool {
     std::mutex mutex;
@@ -63,12 +47,12 @@ void NodeArena::recycle(Block* blocks)
     const std::lock_guard lock(shared.mutex);
     while (blocks) {
         Block* previous = blocks->previous;
-        if (blocks->size == blockSize && shared.count < maxPooledBlocks) {
+        if (blocks->size == blockSize - sizeof(Block) && shared.count < maxPooledBlocks) {
             blocks->previous = static_cast<Block*>(shared.blocks);
             shared.blocks = blocks;
             ++shared.count;
         } else {
-            ::operator delete(blocks);
+            ::operator delete(blocks, std::align_val_t{blockSize});
         }
         blocks = previous;
     }
@@ -84,9 +68,9 @@ void NodeArena::close()
         delete this;
 }
 
-void NodeArena::release()
+void NodeArena::release(std::size_t holds)
 {
-    if (holds_.fetch_sub(1, std::memory_order_acq_rel) == 1)
+    if (holds_.fetch_sub(holds, std::memory_order_acq_rel) == holds)
         delete this;
 }
 
@@ -97,17 +81,22 @@ void* NodeArena::allocateInNewBlock(std::size_t size, std::size_t alignment)
     static_assert(sizeof(Block) % alignof(std::max_align_t) == 0);
     if (alignment > alignof(std::max_align_t))
         throw std::bad_alloc();
-    Block* block = size <= blockSize ? reusedBlock() : nullptr;
+    constexpr std::size_t capacity = blockSize - sizeof(Block);
+    Block* block = size <= capacity ? reusedBlock() : nullptr;
     if (!block) {
-        const std::size_t capacity = size > blockSize ? size : blockSize;
-        block = static_cast<Block*>(::operator new(sizeof(Block) + capacity));
-        block->size = capacity;
+        // A larger piece gets a block of its own; it starts within the
+        // block's first blockSize bytes, so of() finds its header all the same.
+        const std::size_t total = size > capacity ? sizeof(Block) + size : blockSize;
+        block = static_cast<Block*>(::operator new(total, std::align_val_t{blockSize}));
+        block->size = total - sizeof(Block);
     }
     block->previous = blocks_;
+    block->arena = this;
     blocks_ = block;
-    next_ = block->begin() + size;
-    end_ = block->end();
-    return block->begin();
+    auto* begin = reinterpret_cast<std::byte*>(block + 1);
+    next_ = begin + size;
+    end_ = begin + block->size;
+    return begin;
 }
 
 } // namespace engine

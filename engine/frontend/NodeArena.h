@@ -19,6 +19,9 @@ namespace engine {
 // thread, so the holds are counted atomically. What the nodes refer to but do
 // not own (the parse's tokens) the arena keeps for them, for as long as it
 // lives.
+//
+// Blocks are aligned to their size, so a node finds its arena from its own
+// address and need not store a pointer to it.
 class NodeArena {
 public:
     NodeArena(const NodeArena&) = delete;
@@ -28,8 +31,16 @@ public:
     static NodeArena* create();
     // The creator's last call: it allocates no more and drops its hold.
     void close();
-    // Drops a node's hold; the last hold frees the arena and all its blocks.
-    void release();
+    // Drops holds of nodes; the last hold frees the arena and all its blocks.
+    void release(std::size_t holds = 1);
+
+    // The arena that handed out `memory`, given the start of what allocate()
+    // returned.
+    static NodeArena& of(const void* memory)
+    {
+        const auto address = reinterpret_cast<std::uintptr_t>(memory);
+        return *reinterpret_cast<const Block*>(address & ~(std::uintptr_t{blockSize} - 1))->arena;
+    }
 
     // Memory for one node, adding a hold. Only the creator allocates, and
     // only until it closes the arena.
@@ -53,7 +64,17 @@ public:
     void keep(std::shared_ptr<const void> referred) { referred_ = std::move(referred); }
 
 private:
-    struct Block;
+    // Large enough that a long document needs only a few hundred blocks, small
+    // enough that a one-line document does not claim much more than it uses.
+    static constexpr std::size_t blockSize = 64 * 1024;
+
+    // The header at the start of each block; the memory handed out follows it.
+    struct alignas(std::max_align_t) Block {
+        Block* previous;
+        // Of the memory after the header.
+        std::size_t size;
+        NodeArena* arena;
+    };
 
     NodeArena() = default;
     ~NodeArena();
@@ -76,34 +97,6 @@ private:
     std::byte* next_ = nullptr;
     std::byte* end_ = nullptr;
     std::shared_ptr<const void> referred_;
-};
-
-// The allocator that std::allocate_shared uses to place a node in an arena.
-template <typename T>
-class NodeAllocator {
-public:
-    using value_type = T;
-
-    explicit NodeAllocator(NodeArena& arena) : arena_(&arena) {}
-    template <typename U>
-    NodeAllocator(const NodeAllocator<U>& other) : arena_(other.arena())
-    {
-    }
-
-    T* allocate(std::size_t count) { return static_cast<T*>(arena_->allocate(count * sizeof(T), alignof(T))); }
-    // The memory itself returns to the arena's blocks when the arena goes.
-    void deallocate(T*, std::size_t) { arena_->release(); }
-
-    NodeArena* arena() const { return arena_; }
-
-    template <typename U>
-    bool operator==(const NodeAllocator<U>& other) const
-    {
-        return arena_ == other.arena();
-    }
-
-private:
-    NodeArena* arena_;
 };
 
 } // namespace engine

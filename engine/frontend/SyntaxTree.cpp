@@ -3,10 +3,17 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <new>
+#include <utility>
 
 #include "values/Callable.h"
 
 namespace engine {
+
+// Every expression and statement is two pointers, a tree's nodes a header
+// and their fields.
+static_assert(sizeof(Expression) == 2 * sizeof(void*));
+static_assert(sizeof(Statement) == 2 * sizeof(void*));
 
 namespace {
 
@@ -72,36 +79,169 @@ ExpressionKind ExpressionKind::list(std::vector<Expression> elements)
     return make<List>(nullptr, std::move(elements));
 }
 
+// The arena holds of the nodes a teardown frees, given back together while
+// they are all of one arena.
+struct ExpressionKind::Holds {
+    NodeArena* arena = nullptr;
+    std::size_t count = 0;
+
+    Holds() = default;
+    Holds(const Holds&) = delete;
+    Holds& operator=(const Holds&) = delete;
+    ~Holds() { flush(); }
+
+    void add(NodeArena& owner)
+    {
+        if (&owner != arena) {
+            flush();
+            arena = &owner;
+        }
+        ++count;
+    }
+    void flush()
+    {
+        if (arena)
+            arena->release(count);
+        arena = nullptr;
+        count = 0;
+    }
+};
+
+namespace {
+
+// A count of 1 is this reference alone, which no other thread can copy
+// meanwhile, so the common case needs no read-modify-write.
+bool lastReference(detail::NodeHeader& node)
+{
+    return node.count.load(std::memory_order_acquire) == 1 || node.count.fetch_sub(1, std::memory_order_acq_rel) == 1;
+}
+
+} // namespace
+
+void ExpressionKind::release(detail::NodeHeader* node) noexcept
+{
+    if (!lastReference(*node))
+        return;
+    // A tree dropped a keystroke after it was built is out of the cache, and
+    // its statements go in order: the next one's nodes follow this root in
+    // the arena, so they are fetched while this one is torn down.
+    if (node->inArena)
+        for (int line = 1; line <= 8; ++line)
+            __builtin_prefetch(reinterpret_cast<const char*>(node) + 64 * line);
+    Holds holds;
+    destroy(node, holds);
+}
+
+void ExpressionKind::release(detail::NodeHeader* node, Holds& holds) noexcept
+{
+    if (lastReference(*node))
+        destroy(node, holds);
+}
+
+void ExpressionKind::drop(ExpressionKind& kind, Holds& holds) noexcept
+{
+    if (auto* node = std::exchange(kind.node_, nullptr))
+        release(node, holds);
+}
+
+void ExpressionKind::drop(std::vector<Expression>& expressions, Holds& holds) noexcept
+{
+    for (auto& expression : expressions)
+        drop(expression.data, holds);
+}
+
+namespace {
+
+template <typename Case>
+Case& fields(detail::NodeHeader* node)
+{
+    return static_cast<detail::Node<Case>*>(node)->value;
+}
+
+} // namespace
+
+void ExpressionKind::destroy(detail::NodeHeader* node, Holds& holds) noexcept
+{
+    // Subexpressions go first with the same holds; what is left of the node
+    // then has only its own fields to free.
+    const bool inArena = node->inArena;
+    switch (node->index) {
+    case indexOf<Binary>:
+        drop(fields<Binary>(node).left.data, holds);
+        drop(fields<Binary>(node).right.data, holds);
+        static_cast<detail::Node<Binary>*>(node)->~Node();
+        break;
+    case indexOf<Unary>:
+        drop(fields<Unary>(node).operand.data, holds);
+        static_cast<detail::Node<Unary>*>(node)->~Node();
+        break;
+    case indexOf<Value>:
+        static_cast<detail::Node<Value>*>(node)->~Node();
+        break;
+    case indexOf<Reference>:
+        static_cast<detail::Node<Reference>*>(node)->~Node();
+        break;
+    case indexOf<Grouping>:
+        drop(fields<Grouping>(node).inner.data, holds);
+        static_cast<detail::Node<Grouping>*>(node)->~Node();
+        break;
+    case indexOf<Assignment>:
+        drop(fields<Assignment>(node).value.data, holds);
+        static_cast<detail::Node<Assignment>*>(node)->~Node();
+        break;
+    case indexOf<Invocation>:
+        drop(fields<Invocation>(node).callee.data, holds);
+        drop(fields<Invocation>(node).arguments, holds);
+        static_cast<detail::Node<Invocation>*>(node)->~Node();
+        break;
+    case indexOf<List>:
+        drop(fields<List>(node).elements, holds);
+        static_cast<detail::Node<List>*>(node)->~Node();
+        break;
+    default:
+        static_cast<detail::Node<FunctionDefinition>*>(node)->~Node();
+        break;
+    }
+    if (inArena)
+        holds.add(NodeArena::of(node));
+    else
+        ::operator delete(node);
+}
+
 bool ExpressionKind::operator==(const ExpressionKind& other) const
 {
-    if (node_.index() != other.node_.index())
+    if (index() != other.index())
         return false;
-    return std::visit(
-        [&](const auto& node) {
-            using Node = std::remove_const_t<typename std::decay_t<decltype(node)>::element_type>;
-            const auto& otherNode = std::get<std::shared_ptr<const Node>>(other.node_);
-            if (node == otherNode)
-                return true; // the same stored node
-            const Node& a = *node;
-            const Node& b = *otherNode;
-            if constexpr (std::is_same_v<Node, Binary>)
-                return a.operation == b.operation && a.left == b.left && a.right == b.right;
-            else if constexpr (std::is_same_v<Node, Unary>)
-                return a.operation == b.operation && a.operand == b.operand;
-            else if constexpr (std::is_same_v<Node, Value>)
-                return a.value == b.value;
-            else if constexpr (std::is_same_v<Node, Reference>)
-                return a.name == b.name;
-            else if constexpr (std::is_same_v<Node, Grouping>)
-                return a.inner == b.inner;
-            else if constexpr (std::is_same_v<Node, Assignment>)
-                return a.name == b.name && a.value == b.value;
-            else if constexpr (std::is_same_v<Node, Invocation>)
-                return a.callee == b.callee && a.arguments == b.arguments;
-            else
-                return a.elements == b.elements;
-        },
-        node_);
+    if (node_ == other.node_)
+        return true; // the same stored node, or neither has one
+    if (!node_ || !other.node_)
+        return false;
+    switch (node_->index) {
+    case indexOf<Binary>: {
+        const auto &a = *as<Binary>(), &b = *other.as<Binary>();
+        return a.operation == b.operation && a.left == b.left && a.right == b.right;
+    }
+    case indexOf<Unary>: {
+        const auto &a = *as<Unary>(), &b = *other.as<Unary>();
+        return a.operation == b.operation && a.operand == b.operand;
+    }
+    case indexOf<Value>:
+        return as<Value>()->value == other.as<Value>()->value;
+    case indexOf<Reference>:
+        return as<Reference>()->name == other.as<Reference>()->name;
+    case indexOf<Grouping>:
+        return as<Grouping>()->inner == other.as<Grouping>()->inner;
+    case indexOf<Assignment>: {
+        const auto &a = *as<Assignment>(), &b = *other.as<Assignment>();
+        return a.name == b.name && a.value == b.value;
+    }
+    case indexOf<Invocation>: {
+        const auto &a = *as<Invocation>(), &b = *other.as<Invocation>();
+        return a.callee == b.callee && a.arguments == b.arguments;
+    }
+    default:
+        return as<List>()->elements == other.as<List>()->elements;
+    }
 }
 
 namespace {
@@ -174,36 +314,51 @@ void hashValue(Hasher& hasher, const ValueUnion& value, const Feed& feed)
     value.hash(hasher);
 }
 
-// The node's fields; its operation too unless the header took it. Tried
-// case by case, commonest first, which is cheaper than a visit.
+// The node's fields; its operation too unless the header took it.
 template <typename Feed>
 void hashFields(Hasher& hasher, const ExpressionKind& kind, const Feed& feed)
 {
     using Kind = ExpressionKind;
-    if (const auto* value = kind.as<Kind::Value>()) {
-        hashValue(hasher, value->value, feed);
-    } else if (const auto* reference = kind.as<Kind::Reference>()) {
-        hasher.combine(std::string_view(reference->name));
-    } else if (const auto* binary = kind.as<Kind::Binary>()) {
+    switch (kind.index()) {
+    case Kind::indexOf<Kind::Value>:
+        hashValue(hasher, kind.as<Kind::Value>()->value, feed);
+        break;
+    case Kind::indexOf<Kind::Reference>:
+        hasher.combine(std::string_view(kind.as<Kind::Reference>()->name));
+        break;
+    case Kind::indexOf<Kind::Binary>: {
+        const auto& binary = *kind.as<Kind::Binary>();
         if constexpr (!Feed::compact)
-            hasher.combine(static_cast<std::uint64_t>(binary->operation));
-        hashExpression(hasher, binary->left, feed);
-        hashExpression(hasher, binary->right, feed);
-    } else if (const auto* assignment = kind.as<Kind::Assignment>()) {
-        hasher.combine(std::string_view(assignment->name));
-        hashExpression(hasher, assignment->value, feed);
-    } else if (const auto* invocation = kind.as<Kind::Invocation>()) {
-        hashExpression(hasher, invocation->callee, feed);
-        hashExpressions(hasher, invocation->arguments, feed);
-    } else if (const auto* grouping = kind.as<Kind::Grouping>()) {
-        hashExpression(hasher, grouping->inner, feed);
-    } else if (const auto* list = kind.as<Kind::List>()) {
-        hashExpressions(hasher, list->elements, feed);
-    } else {
+            hasher.combine(static_cast<std::uint64_t>(binary.operation));
+        hashExpression(hasher, binary.left, feed);
+        hashExpression(hasher, binary.right, feed);
+        break;
+    }
+    case Kind::indexOf<Kind::Assignment>: {
+        const auto& assignment = *kind.as<Kind::Assignment>();
+        hasher.combine(std::string_view(assignment.name));
+        hashExpression(hasher, assignment.value, feed);
+        break;
+    }
+    case Kind::indexOf<Kind::Invocation>: {
+        const auto& invocation = *kind.as<Kind::Invocation>();
+        hashExpression(hasher, invocation.callee, feed);
+        hashExpressions(hasher, invocation.arguments, feed);
+        break;
+    }
+    case Kind::indexOf<Kind::Grouping>:
+        hashExpression(hasher, kind.as<Kind::Grouping>()->inner, feed);
+        break;
+    case Kind::indexOf<Kind::List>:
+        hashExpressions(hasher, kind.as<Kind::List>()->elements, feed);
+        break;
+    default: {
         const auto& unary = *kind.as<Kind::Unary>();
         if constexpr (!Feed::compact)
             hasher.combine(static_cast<std::uint64_t>(unary.operation));
         hashExpression(hasher, unary.operand, feed);
+        break;
+    }
     }
 }
 
@@ -267,21 +422,18 @@ Statement Statement::expression(Expression expression) { return Statement(std::m
 Statement Statement::function(Token name, std::vector<ArgumentMapping> argumentMappings, ReturnMapping returnMapping,
                               std::vector<Expression> body)
 {
+    using Built = detail::Node<FunctionDefinition>;
     auto function = std::make_shared<const UserFunction>(
         UserFunction{std::move(argumentMappings), std::move(returnMapping), std::move(body)});
-    return Statement(std::make_shared<const FunctionDefinition>(FunctionDefinition{std::move(name), std::move(function)}));
-}
-
-const Token& Statement::token() const
-{
-    if (const auto* expression = asExpression())
-        return *expression->token;
-    return asFunction()->name;
+    auto* node = new Built(ExpressionKind::functionIndex, false, std::move(name), std::move(function));
+    // The kind owns the node from here on.
+    ExpressionKind definition(node);
+    return Statement(Expression{std::move(definition), &node->value.name});
 }
 
 bool Statement::operator==(const Statement& other) const
 {
-    if (node_.index() != other.node_.index())
+    if (kind() != other.kind())
         return false;
     if (const auto* expression = asExpression())
         return *expression == *other.asExpression();
@@ -292,7 +444,7 @@ bool Statement::operator==(const Statement& other) const
 
 void Statement::hash(Hasher& hasher) const
 {
-    hasher.combine(static_cast<std::uint64_t>(node_.index()));
+    hasher.combine(static_cast<std::uint64_t>(kind()));
     if (const auto* expression = asExpression()) {
         expression->hash(hasher);
         return;
@@ -304,7 +456,7 @@ void Statement::hash(Hasher& hasher) const
 
 void Statement::hash(Hasher& hasher, std::span<const Token> tokens) const
 {
-    hasher.combine(static_cast<std::uint64_t>(node_.index()));
+    hasher.combine(static_cast<std::uint64_t>(kind()));
     if (const auto* expression = asExpression()) {
         expression->hash(hasher, tokens);
         return;

@@ -1,11 +1,14 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
+#include <new>
 #include <span>
 #include <string>
 #include <string_view>
-#include <variant>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "frontend/NodeArena.h"
@@ -72,9 +75,39 @@ private:
 
 struct Expression;
 
-// What an expression is. Every case lives out of line in an immutable shared
-// node, so copying a tree costs a pointer. The parser bounds how deep a tree
-// can grow, which keeps every recursive walk over it safe.
+namespace detail {
+
+// What every syntax node starts with. The count is atomic because trees may
+// be dropped on any thread.
+struct NodeHeader {
+    std::atomic<std::uint32_t> count{1};
+    // The case, as ExpressionKind::index() gives it.
+    std::uint8_t index;
+    // Else the node was allocated on its own, and is deleted.
+    bool inArena;
+
+    NodeHeader(std::uint8_t index, bool inArena) : index(index), inArena(inArena) {}
+};
+
+// A node of one case, initialised field by field from the arguments where it
+// is stored, without a temporary that would be moved in.
+template <typename Case>
+struct Node : NodeHeader {
+    template <typename... Fields>
+    explicit Node(std::uint8_t index, bool inArena, Fields&&... fields)
+        : NodeHeader(index, inArena), value{std::forward<Fields>(fields)...}
+    {
+    }
+
+    Case value;
+};
+
+} // namespace detail
+
+// What an expression is. Every case lives out of line in an immutable node,
+// counted by the expressions that refer to it, so copying a tree costs a
+// pointer. The parser bounds how deep a tree can grow, which keeps every
+// recursive walk over it safe, the release of a tree included.
 class ExpressionKind {
 public:
     struct Binary;
@@ -86,11 +119,17 @@ public:
     struct Invocation;
     struct List;
 
-    // Alternatives in case-index order.
-    using Variant = std::variant<std::shared_ptr<const Binary>, std::shared_ptr<const Unary>,
-                                 std::shared_ptr<const Value>, std::shared_ptr<const Reference>,
-                                 std::shared_ptr<const Grouping>, std::shared_ptr<const Assignment>,
-                                 std::shared_ptr<const Invocation>, std::shared_ptr<const List>>;
+    // The index() of each case.
+    template <typename Case>
+    static constexpr std::uint8_t indexOf = std::is_same_v<Case, Binary> ? 0
+        : std::is_same_v<Case, Unary>                                    ? 1
+        : std::is_same_v<Case, Value>                                    ? 2
+        : std::is_same_v<Case, Reference>                                ? 3
+        : std::is_same_v<Case, Grouping>                                 ? 4
+        : std::is_same_v<Case, Assignment>                               ? 5
+        : std::is_same_v<Case, Invocation>                               ? 6
+        : std::is_same_v<Case, List>                                     ? 7
+                                                                         : 0xFF;
 
     static ExpressionKind binary(BinaryOperation operation, Expression left, Expression right);
     static ExpressionKind unary(UnaryOperation operation, Expression operand);
@@ -106,27 +145,66 @@ public:
     template <typename Case, typename... Fields>
     static ExpressionKind make(NodeArena* arena, Fields&&... fields);
 
-    std::size_t index() const { return node_.index(); }
-    const Variant& node() const { return node_; }
+    // Without a node, as only a moved-from kind is: index() 0, as() null.
+    ExpressionKind() = default;
+    ExpressionKind(const ExpressionKind& other) noexcept : node_(other.node_)
+    {
+        if (node_)
+            node_->count.fetch_add(1, std::memory_order_relaxed);
+    }
+    ExpressionKind(ExpressionKind&& other) noexcept : node_(std::exchange(other.node_, nullptr)) {}
+    ExpressionKind& operator=(const ExpressionKind& other) noexcept
+    {
+        ExpressionKind copy(other);
+        std::swap(node_, copy.node_);
+        return *this;
+    }
+    ExpressionKind& operator=(ExpressionKind&& other) noexcept
+    {
+        ExpressionKind taken(std::move(other));
+        std::swap(node_, taken.node_);
+        return *this;
+    }
+    ~ExpressionKind()
+    {
+        if (node_)
+            release(node_);
+    }
+
+    std::size_t index() const { return node_ ? node_->index : 0; }
     // The node when the expression is of that case, else null.
     template <typename Case>
     const Case* as() const
     {
-        auto* node = std::get_if<std::shared_ptr<const Case>>(&node_);
-        return node ? node->get() : nullptr;
+        static_assert(indexOf<Case> != 0xFF);
+        if (!node_ || node_->index != indexOf<Case>)
+            return nullptr;
+        return &static_cast<const detail::Node<Case>*>(node_)->value;
     }
 
     bool operator==(const ExpressionKind& other) const;
     void hash(Hasher& hasher) const;
 
 private:
-    template <typename Case>
-    explicit ExpressionKind(std::shared_ptr<const Case> node)
-        : node_(std::in_place_type<std::shared_ptr<const Case>>, std::move(node))
-    {
-    }
+    friend class Statement;
+    struct Holds;
 
-    Variant node_;
+    // The case of a function statement's definition, which Statement keeps
+    // in a node of its own so as to be no larger than an expression.
+    static constexpr std::uint8_t functionIndex = 8;
+
+    explicit ExpressionKind(detail::NodeHeader* node) : node_(node) {}
+    // Drops the reference to `node`, and the node itself with the last one.
+    static void release(detail::NodeHeader* node) noexcept;
+    // The same, handing the arena holds of the nodes that go to `holds`, so
+    // that a tree torn down at once drops them on its arena at once.
+    static void release(detail::NodeHeader* node, Holds& holds) noexcept;
+    static void destroy(detail::NodeHeader* node, Holds& holds) noexcept;
+    // Releases the kind's node with `holds`, leaving the kind without one.
+    static void drop(ExpressionKind& kind, Holds& holds) noexcept;
+    static void drop(std::vector<Expression>& expressions, Holds& holds) noexcept;
+
+    detail::NodeHeader* node_ = nullptr;
 };
 
 struct Expression {
@@ -182,28 +260,21 @@ struct ExpressionKind::List {
     std::vector<Expression> elements;
 };
 
-namespace detail {
-
-// A node initialised field by field from the arguments where it is stored,
-// without a temporary node that would be moved in.
-template <typename Node>
-struct InPlaceNode : Node {
-    template <typename... Fields>
-    explicit InPlaceNode(Fields&&... fields) : Node{std::forward<Fields>(fields)...}
-    {
-    }
-};
-
-} // namespace detail
-
 template <typename Case, typename... Fields>
 ExpressionKind ExpressionKind::make(NodeArena* arena, Fields&&... fields)
 {
-    using Built = detail::InPlaceNode<Case>;
-    if (arena)
-        return ExpressionKind(std::shared_ptr<const Case>(
-            std::allocate_shared<const Built>(NodeAllocator<Built>(*arena), std::forward<Fields>(fields)...)));
-    return ExpressionKind(std::shared_ptr<const Case>(std::make_shared<const Built>(std::forward<Fields>(fields)...)));
+    using Built = detail::Node<Case>;
+    static_assert(indexOf<Case> != 0xFF);
+    void* memory = arena ? arena->allocate(sizeof(Built), alignof(Built)) : ::operator new(sizeof(Built));
+    try {
+        return ExpressionKind(new (memory) Built(indexOf<Case>, arena != nullptr, std::forward<Fields>(fields)...));
+    } catch (...) {
+        if (arena)
+            arena->release();
+        else
+            ::operator delete(memory);
+        throw;
+    }
 }
 
 // What a user-defined function is made of; shared by the function statement
@@ -235,18 +306,22 @@ public:
     static Statement function(Token name, std::vector<ArgumentMapping> argumentMappings, ReturnMapping returnMapping,
                               std::vector<Expression> body);
 
-    Kind kind() const { return static_cast<Kind>(node_.index()); }
+    Kind kind() const
+    {
+        return expression_.data.index() == ExpressionKind::functionIndex ? Kind::function : Kind::expression;
+    }
     // Null unless the statement is of that case.
-    const Expression* asExpression() const { return std::get_if<Expression>(&node_); }
+    const Expression* asExpression() const { return kind() == Kind::expression ? &expression_ : nullptr; }
     const FunctionDefinition* asFunction() const
     {
-        const auto* function = std::get_if<std::shared_ptr<const FunctionDefinition>>(&node_);
-        return function ? function->get() : nullptr;
+        if (kind() != Kind::function)
+            return nullptr;
+        return &static_cast<const detail::Node<FunctionDefinition>*>(expression_.data.node_)->value;
     }
 
     // The token that places the statement in the source: the expression's own
     // token, or the function's name token.
-    const Token& token() const;
+    const Token& token() const { return *expression_.token; }
 
     bool operator==(const Statement& other) const;
     // Case index, then the payload.
@@ -256,15 +331,10 @@ public:
     void hash(Hasher& hasher, std::span<const Token> tokens) const;
 
 private:
-    // Function statements are few, and out of line they keep every statement
-    // as small as an expression.
-    using Variant = std::variant<Expression, std::shared_ptr<const FunctionDefinition>>;
-    template <typename Case>
-    explicit Statement(Case node) : node_(std::in_place_type<Case>, std::move(node))
-    {
-    }
+    explicit Statement(Expression expression) : expression_(std::move(expression)) {}
 
-    Variant node_;
+    // For a function statement, its definition's node and name token.
+    Expression expression_;
 };
 
 } // namespace engine

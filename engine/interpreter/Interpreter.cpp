@@ -344,33 +344,31 @@ ValueUnion Interpreter::evaluate(const Statement& statement)
 ValueUnion Interpreter::evaluate(const Expression& expression)
 {
     budget_.spend(1);
-    return std::visit(
-        [&](const auto& node) -> ValueUnion {
-            using Node = std::remove_const_t<typename std::decay_t<decltype(node)>::element_type>;
-            using Kind = ExpressionKind;
-            if (!node)
-                return ValueUnion::bork(); // only a moved-from expression has no node
-            if constexpr (std::is_same_v<Node, Kind::Binary>) {
-                return evaluateBinary(*node);
-            } else if constexpr (std::is_same_v<Node, Kind::Reference>) {
-                return evaluateReference(node->name);
-            } else if constexpr (std::is_same_v<Node, Kind::Value>) {
-                budget_.spendOnCopy(node->value);
-                return node->value;
-            } else if constexpr (std::is_same_v<Node, Kind::Invocation>) {
-                return evaluateInvocation(*node);
-            } else if constexpr (std::is_same_v<Node, Kind::Unary>) {
-                return evaluateUnary(*node);
-            } else if constexpr (std::is_same_v<Node, Kind::Grouping>) {
-                return evaluate(node->inner);
-            } else if constexpr (std::is_same_v<Node, Kind::Assignment>) {
-                return evaluateAssignment(*node);
-            } else {
-                static_assert(std::is_same_v<Node, Kind::List>);
-                return evaluateList(*node);
-            }
-        },
-        expression.data.node());
+    using Kind = ExpressionKind;
+    const Kind& kind = expression.data;
+    switch (kind.index()) {
+    case Kind::indexOf<Kind::Binary>:
+        if (const auto* binary = kind.as<Kind::Binary>())
+            return evaluateBinary(*binary);
+        return ValueUnion::bork(); // only a moved-from expression has no node
+    case Kind::indexOf<Kind::Reference>:
+        return evaluateReference(kind.as<Kind::Reference>()->name);
+    case Kind::indexOf<Kind::Value>: {
+        const auto& value = kind.as<Kind::Value>()->value;
+        budget_.spendOnCopy(value);
+        return value;
+    }
+    case Kind::indexOf<Kind::Invocation>:
+        return evaluateInvocation(*kind.as<Kind::Invocation>());
+    case Kind::indexOf<Kind::Unary>:
+        return evaluateUnary(*kind.as<Kind::Unary>());
+    case Kind::indexOf<Kind::Grouping>:
+        return evaluate(kind.as<Kind::Grouping>()->inner);
+    case Kind::indexOf<Kind::Assignment>:
+        return evaluateAssignment(*kind.as<Kind::Assignment>());
+    default:
+        return evaluateList(*kind.as<Kind::List>());
+    }
 }
 
 const ValueUnion& Interpreter::evaluateInPlace(const Expression& expression, ValueUnion& storage)

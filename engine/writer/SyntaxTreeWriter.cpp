@@ -2,8 +2,6 @@
 
 #include <cstdio>
 #include <string>
-#include <type_traits>
-#include <variant>
 
 #include "writer/ASTWriter.h"
 
@@ -11,37 +9,43 @@ namespace engine {
 
 std::string ASTWriter::writeExpression(const Expression& expression)
 {
-    return std::visit(
-        [](const auto& pointer) -> std::string {
-            using Node = std::remove_const_t<typename std::decay_t<decltype(pointer)>::element_type>;
-            const Node& node = *pointer;
-            if constexpr (std::is_same_v<Node, ExpressionKind::Binary>) {
-                return "(" + std::string(description(node.operation)) + " " + writeExpression(node.left) + " "
-                    + writeExpression(node.right) + ")";
-            } else if constexpr (std::is_same_v<Node, ExpressionKind::Unary>) {
-                return (node.operation == UnaryOperation::negate ? "-" : "!") + writeExpression(node.operand);
-            } else if constexpr (std::is_same_v<Node, ExpressionKind::Value>) {
-                return writeValue(node.value, NumberFormat::rational, false);
-            } else if constexpr (std::is_same_v<Node, ExpressionKind::Reference>) {
-                return node.name;
-            } else if constexpr (std::is_same_v<Node, ExpressionKind::Grouping>) {
-                return writeExpression(node.inner);
-            } else if constexpr (std::is_same_v<Node, ExpressionKind::Assignment>) {
-                return "(" + node.name + " = " + writeExpression(node.value) + ")";
-            } else if constexpr (std::is_same_v<Node, ExpressionKind::Invocation>) {
-                return "&" + writeExpression(node.callee) + "/" + std::to_string(node.arguments.size());
-            } else {
-                static_assert(std::is_same_v<Node, ExpressionKind::List>);
-                std::string text = "[";
-                for (std::size_t i = 0; i < node.elements.size(); ++i) {
-                    if (i > 0)
-                        text += ";";
-                    text += "(" + writeExpression(node.elements[i]) + ")";
-                }
-                return text + "]";
-            }
-        },
-        expression.data.node());
+    using Kind = ExpressionKind;
+    const Kind& kind = expression.data;
+    switch (kind.index()) {
+    case Kind::indexOf<Kind::Binary>: {
+        const auto& node = *kind.as<Kind::Binary>();
+        return "(" + std::string(description(node.operation)) + " " + writeExpression(node.left) + " "
+            + writeExpression(node.right) + ")";
+    }
+    case Kind::indexOf<Kind::Unary>: {
+        const auto& node = *kind.as<Kind::Unary>();
+        return (node.operation == UnaryOperation::negate ? "-" : "!") + writeExpression(node.operand);
+    }
+    case Kind::indexOf<Kind::Value>:
+        return writeValue(kind.as<Kind::Value>()->value, NumberFormat::rational, false);
+    case Kind::indexOf<Kind::Reference>:
+        return kind.as<Kind::Reference>()->name;
+    case Kind::indexOf<Kind::Grouping>:
+        return writeExpression(kind.as<Kind::Grouping>()->inner);
+    case Kind::indexOf<Kind::Assignment>: {
+        const auto& node = *kind.as<Kind::Assignment>();
+        return "(" + node.name + " = " + writeExpression(node.value) + ")";
+    }
+    case Kind::indexOf<Kind::Invocation>: {
+        const auto& node = *kind.as<Kind::Invocation>();
+        return "&" + writeExpression(node.callee) + "/" + std::to_string(node.arguments.size());
+    }
+    default: {
+        const auto& node = *kind.as<Kind::List>();
+        std::string text = "[";
+        for (std::size_t i = 0; i < node.elements.size(); ++i) {
+            if (i > 0)
+                text += ";";
+            text += "(" + writeExpression(node.elements[i]) + ")";
+        }
+        return text + "]";
+    }
+    }
 }
 
 std::string ASTWriter::write(const Statement& statement)

@@ -39,6 +39,8 @@ TEST(NodeArena, HandsOutAlignedMemoryThatDoesNotOverlap)
         const auto alignment = alignments[static_cast<std::size_t>(round) % std::size(alignments)];
         auto* start = static_cast<std::byte*>(arena->allocate(size, alignment));
         ASSERT_EQ(reinterpret_cast<std::uintptr_t>(start) % alignment, 0u) << round;
+        // Nodes find their arena from their address alone.
+        ASSERT_EQ(&NodeArena::of(start), arena) << round;
         std::memset(start, round & 0xFF, size);
         pieces.push_back({start, size});
     }
@@ -127,13 +129,69 @@ TEST(NodeArena, TreesMayBeDroppedOnAnotherThread)
     EXPECT_EQ(ASTWriter::write(copy[1]), ASTWriter::write(parse("\ny = [x, x]")[0]));
 }
 
-// Nodes built outside the parser still get memory of their own.
-TEST(NodeArena, FactoriesWithoutAnArenaStillWork)
+// Copies of one tree dropped on several threads at once: a count that is
+// not atomic frees a node while it is still held, which the asan preset sees.
+TEST(NodeArena, CopiesOfATreeMayBeDroppedOnSeveralThreadsAtOnce)
+{
+    auto statements = parse("a = [1, 2 m, (3 + 4) kg]\nb = -a\n{c = a}\n");
+    const auto expected = ASTWriter::write(statements[0]);
+    std::vector<std::thread> droppers;
+    for (int thread = 0; thread < 4; ++thread)
+        droppers.emplace_back([copy = statements]() mutable {
+            for (int round = 0; round < 2000; ++round) {
+                auto again = copy;
+                const Expression inner = again[0].asExpression()->data.as<ExpressionKind::Assignment>()->value;
+                again.clear();
+            }
+            copy.clear();
+        });
+    const Expression kept = *statements[0].asExpression();
+    statements.clear();
+    for (auto& dropper : droppers)
+        dropper.join();
+    EXPECT_EQ(ASTWriter::writeExpression(kept), expected);
+}
+
+// Nodes built outside the parser still get memory of their own, and may hold
+// nodes of parsed trees, of several arenas at once, and be held by them.
+TEST(NodeArena, NodesWithAndWithoutAnArenaMix)
 {
     const Token token{TokenType::identifier, "m", std::nullopt, 0, 1};
     const Expression unit{ExpressionKind::reference("m"), &token};
     const Expression product{ExpressionKind::binary(BinaryOperation::multiply, unit, unit), &token};
     EXPECT_EQ(product, (Expression{ExpressionKind::binary(BinaryOperation::multiply, unit, unit), &token}));
+
+    auto first = parse("1 + 2\n");
+    auto second = parse("[3, 4]\n");
+    std::vector<Expression> elements{*first[0].asExpression(), product, *second[0].asExpression(),
+                                     *first[0].asExpression()};
+    Expression mixed{ExpressionKind::list(std::move(elements)), &token};
+    first.clear();
+    second.clear();
+    EXPECT_EQ(ASTWriter::writeExpression(mixed), "[((+ 1/1 2/1));((\u00D7 m m));([(3/1);(4/1)]);((+ 1/1 2/1))]");
+    // A node shared by two trees outlives the one dropped first.
+    Expression other{ExpressionKind::grouping(mixed.data.as<ExpressionKind::List>()->elements[2]), &token};
+    mixed = product;
+    EXPECT_EQ(ASTWriter::writeExpression(other), "[(3/1);(4/1)]");
+    EXPECT_EQ(ASTWriter::writeExpression(mixed), "(\u00D7 m m)");
+}
+
+// Assigning a kind drops the node it held and keeps the one it gets, even
+// when both are the same.
+TEST(NodeArena, AssignedKindsKeepTheirNodes)
+{
+    const Token token{TokenType::identifier, "x", std::nullopt, 0, 1};
+    ExpressionKind kind = ExpressionKind::reference("x");
+    const ExpressionKind& same = kind;
+    kind = same;
+    EXPECT_EQ(kind.as<ExpressionKind::Reference>()->name, "x");
+    kind = ExpressionKind::grouping(Expression{kind, &token});
+    ASSERT_TRUE(kind.as<ExpressionKind::Grouping>());
+    EXPECT_EQ(kind.as<ExpressionKind::Grouping>()->inner.data.as<ExpressionKind::Reference>()->name, "x");
+    ExpressionKind taken = std::move(kind);
+    EXPECT_EQ(kind.as<ExpressionKind::Grouping>(), nullptr);
+    EXPECT_EQ(kind.index(), 0u);
+    EXPECT_EQ(taken.index(), ExpressionKind::indexOf<ExpressionKind::Grouping>);
 }
 
 } // namespace
