@@ -7,19 +7,24 @@
 
 namespace engine {
 
+// Texts are appended, not joined with operator+: GCC 12 warns falsely
+// (-Wrestrict) about the joins once they are inlined into each other.
 std::string ASTWriter::writeExpression(const Expression& expression)
 {
     using Kind = ExpressionKind;
     const Kind& kind = expression.data;
+    std::string text;
     switch (kind.index()) {
     case Kind::indexOf<Kind::Binary>: {
         const auto& node = *kind.as<Kind::Binary>();
-        return "(" + std::string(description(node.operation)) + " " + writeExpression(node.left) + " "
-            + writeExpression(node.right) + ")";
+        text.append("(").append(description(node.operation)).append(" ");
+        text.append(writeExpression(node.left)).append(" ").append(writeExpression(node.right)).append(")");
+        return text;
     }
     case Kind::indexOf<Kind::Unary>: {
         const auto& node = *kind.as<Kind::Unary>();
-        return (node.operation == UnaryOperation::negate ? "-" : "!") + writeExpression(node.operand);
+        text.append(node.operation == UnaryOperation::negate ? "-" : "!").append(writeExpression(node.operand));
+        return text;
     }
     case Kind::indexOf<Kind::Value>:
         return writeValue(kind.as<Kind::Value>()->value, NumberFormat::rational, false);
@@ -29,19 +34,22 @@ std::string ASTWriter::writeExpression(const Expression& expression)
         return writeExpression(kind.as<Kind::Grouping>()->inner);
     case Kind::indexOf<Kind::Assignment>: {
         const auto& node = *kind.as<Kind::Assignment>();
-        return "(" + node.name + " = " + writeExpression(node.value) + ")";
+        text.append("(").append(node.name).append(" = ").append(writeExpression(node.value)).append(")");
+        return text;
     }
     case Kind::indexOf<Kind::Invocation>: {
         const auto& node = *kind.as<Kind::Invocation>();
-        return "&" + writeExpression(node.callee) + "/" + std::to_string(node.arguments.size());
+        text.append("&").append(writeExpression(node.callee)).append("/");
+        text.append(std::to_string(node.arguments.size()));
+        return text;
     }
     default: {
         const auto& node = *kind.as<Kind::List>();
-        std::string text = "[";
+        text = "[";
         for (std::size_t i = 0; i < node.elements.size(); ++i) {
             if (i > 0)
                 text += ";";
-            text += "(" + writeExpression(node.elements[i]) + ")";
+            text.append("(").append(writeExpression(node.elements[i])).append(")");
         }
         return text + "]";
     }
