@@ -270,9 +270,20 @@ struct TokenIndex {
         const std::uint32_t index = offset < tokens.size_bytes() && tokens.size() < elsewhere
             ? static_cast<std::uint32_t>(offset / sizeof(Token))
             : elsewhere;
-        unsigned char bytes[2 + sizeof index] = {static_cast<unsigned char>(expression.data.index()), operation};
-        std::memcpy(bytes + 2, &index, sizeof index);
-        hasher.combineBytes(bytes, sizeof bytes);
+        // Case, operation and index in one word, built in a register: the
+        // same bytes stored one by one and read back as a word stalled every
+        // node on the store buffer.
+        const std::uint64_t packed = std::uint64_t{static_cast<std::uint8_t>(expression.data.index())}
+            | std::uint64_t{operation} << 8 | std::uint64_t{index} << 16;
+        constexpr std::size_t size = 2 + sizeof index;
+        if (auto* room = hasher.claim(sizeof packed)) {
+            Hasher::put(room, packed);
+            hasher.unclaim(sizeof packed - size);
+        } else {
+            unsigned char bytes[sizeof packed];
+            std::memcpy(bytes, &packed, sizeof packed);
+            hasher.combineBytes(bytes, size);
+        }
         if (index == elsewhere)
             token.hash(hasher);
     }
