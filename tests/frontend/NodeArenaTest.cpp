@@ -94,7 +94,7 @@ TEST(NodeArena, ANodeKeptAfterTheRestOfItsTreeIsDroppedStaysWhole)
     const auto* table = list->elements[2].data.as<ExpressionKind::Invocation>();
     ASSERT_TRUE(table);
     const auto* callee = table->callee.data.as<ExpressionKind::Value>();
-    const UserFunction* body = callee && callee->value.as<Callable>() ? callee->value.as<Callable>()->userDefined()
+    const UserFunction* body = callee && callee->value().as<Callable>() ? callee->value().as<Callable>()->userDefined()
                                                                       : nullptr;
     ASSERT_TRUE(body && body->body.size() == 1);
     EXPECT_EQ(body->body[0].token->lexeme, "\"s\"");
