@@ -515,7 +515,7 @@ Parser::Node Parser::primary()
     const Token& token = advance();
     if (!token.literal)
         fail(message::noLiteral);
-    Node value{Expression{Kind::make<Kind::Value>(arena_, *token.literal), &token}, 0};
+    Node value{Expression{Kind::make<Kind::Value>(arena_, token.literal), &token}, 0};
     // A name right after a number is its unit: 5 km is 5 × km.
     if (token.type == TokenType::number && check(TokenType::identifier))
         attachUnit(value);
@@ -568,7 +568,8 @@ Parser::Node Parser::primary()
 [[gnu::noinline]] Parser::Node Parser::tableNode(const Token& open, std::vector<Expression> entries, int height)
 {
     Expression callee{
-        Kind::make<Kind::Value>(arena_, Callable::userDefinedFunction({}, ReturnMapping::all(), std::move(entries))),
+        Kind::make<Kind::Value>(
+            arena_, TokenLiteral(ValueUnion(Callable::userDefinedFunction({}, ReturnMapping::all(), std::move(entries))))),
         &open};
     return {Expression{Kind::make<Kind::Invocation>(arena_, std::move(callee), std::vector<Expression>()), &open},
             height};

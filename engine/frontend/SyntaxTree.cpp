@@ -58,7 +58,10 @@ ExpressionKind ExpressionKind::unary(UnaryOperation operation, Expression operan
     return make<Unary>(nullptr, operation, std::move(operand));
 }
 
-ExpressionKind ExpressionKind::value(ValueUnion value) { return make<Value>(nullptr, std::move(value)); }
+ExpressionKind ExpressionKind::value(ValueUnion value)
+{
+    return make<Value>(nullptr, TokenLiteral(std::move(value)));
+}
 
 ExpressionKind ExpressionKind::reference(std::string name) { return make<Reference>(nullptr, std::move(name)); }
 
@@ -226,7 +229,7 @@ bool ExpressionKind::operator==(const ExpressionKind& other) const
         return a.operation == b.operation && a.operand == b.operand;
     }
     case indexOf<Value>:
-        return as<Value>()->value == other.as<Value>()->value;
+        return as<Value>()->value() == other.as<Value>()->value();
     case indexOf<Reference>:
         return as<Reference>()->name == other.as<Reference>()->name;
     case indexOf<Grouping>:
@@ -332,7 +335,7 @@ void hashFields(Hasher& hasher, const ExpressionKind& kind, const Feed& feed)
     using Kind = ExpressionKind;
     switch (kind.index()) {
     case Kind::indexOf<Kind::Value>:
-        hashValue(hasher, kind.as<Kind::Value>()->value, feed);
+        hashValue(hasher, kind.as<Kind::Value>()->value(), feed);
         break;
     case Kind::indexOf<Kind::Reference>:
         hasher.combine(std::string_view(kind.as<Kind::Reference>()->name));

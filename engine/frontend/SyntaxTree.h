@@ -237,18 +237,22 @@ struct ExpressionKind::Unary {
     Expression operand;
 };
 // A literal: a number or a string from a literal token, or the anonymous
-// function of a table literal.
+// function of a table literal. A parsed literal shares its token's box rather
+// than copying the value; any other value gets a box of its own.
 struct ExpressionKind::Value {
-    ValueUnion value;
+    TokenLiteral literal;
+
+    const ValueUnion& value() const { return *literal; }
 };
+// Names are short, so a Lexeme keeps them inline in the node.
 struct ExpressionKind::Reference {
-    std::string name;
+    Lexeme name;
 };
 struct ExpressionKind::Grouping {
     Expression inner;
 };
 struct ExpressionKind::Assignment {
-    std::string name;
+    Lexeme name;
     Expression value;
 };
 // Every argument is an assignment whose name is the argument's label.

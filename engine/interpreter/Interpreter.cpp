@@ -354,7 +354,7 @@ ValueUnion Interpreter::evaluate(const Expression& expression)
     case Kind::indexOf<Kind::Reference>:
         return evaluateReference(kind.as<Kind::Reference>()->name);
     case Kind::indexOf<Kind::Value>: {
-        const auto& value = kind.as<Kind::Value>()->value;
+        const auto& value = kind.as<Kind::Value>()->value();
         budget_.spendOnCopy(value);
         return value;
     }
@@ -384,8 +384,8 @@ const ValueUnion& Interpreter::evaluateInPlace(const Expression& expression, Val
     }
     if (const auto* literal = expression.data.as<ExpressionKind::Value>()) {
         budget_.spend(1);
-        budget_.spendOnCopy(literal->value);
-        return literal->value;
+        budget_.spendOnCopy(literal->value());
+        return literal->value();
     }
     storage = evaluate(expression);
     return storage;

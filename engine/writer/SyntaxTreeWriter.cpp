@@ -27,9 +27,9 @@ std::string ASTWriter::writeExpression(const Expression& expression)
         return text;
     }
     case Kind::indexOf<Kind::Value>:
-        return writeValue(kind.as<Kind::Value>()->value, NumberFormat::rational, false);
+        return writeValue(kind.as<Kind::Value>()->value(), NumberFormat::rational, false);
     case Kind::indexOf<Kind::Reference>:
-        return kind.as<Kind::Reference>()->name;
+        return std::string(kind.as<Kind::Reference>()->name);
     case Kind::indexOf<Kind::Grouping>:
         return writeExpression(kind.as<Kind::Grouping>()->inner);
     case Kind::indexOf<Kind::Assignment>: {

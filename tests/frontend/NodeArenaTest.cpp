@@ -94,11 +94,45 @@ TEST(NodeArena, ANodeKeptAfterTheRestOfItsTreeIsDroppedStaysWhole)
     const auto* table = list->elements[2].data.as<ExpressionKind::Invocation>();
     ASSERT_TRUE(table);
     const auto* callee = table->callee.data.as<ExpressionKind::Value>();
-    const UserFunction* body = callee && callee->value.as<Callable>() ? callee->value.as<Callable>()->userDefined()
+    const UserFunction* body = callee && callee->value().as<Callable>() ? callee->value().as<Callable>()->userDefined()
                                                                       : nullptr;
     ASSERT_TRUE(body && body->body.size() == 1);
     EXPECT_EQ(body->body[0].token->lexeme, "\"s\"");
     EXPECT_EQ(body->body[0].token->sourceLine, 2);
+}
+
+// No token holds a table literal's function: its value node boxes it on its
+// own. The node, then a copy of the value alone, keep the function and its
+// body's tokens after the rest of the tree is gone; the asan preset sees a box
+// dropped too soon.
+TEST(NodeArena, ATableLiteralsFunctionOutlivesItsTree)
+{
+    const auto alone = parse("b = \"s\" + \"t\"");
+    const auto expected = ASTWriter::writeExpression(*alone[0].asExpression());
+    const auto bodyOf = [](const ValueUnion& value) -> const UserFunction* {
+        const auto* callable = value.as<Callable>();
+        return callable ? callable->userDefined() : nullptr;
+    };
+    Expression callee;
+    {
+        const auto statements = parse("{b = \"s\" + \"t\"}");
+        ASSERT_EQ(statements.size(), 1u);
+        const auto* table = statements[0].asExpression()->data.as<ExpressionKind::Invocation>();
+        ASSERT_TRUE(table);
+        callee = table->callee;
+    }
+    const auto* node = callee.data.as<ExpressionKind::Value>();
+    ASSERT_TRUE(node);
+    const UserFunction* function = bodyOf(node->value());
+    ASSERT_TRUE(function && function->body.size() == 1);
+    EXPECT_EQ(ASTWriter::writeExpression(function->body[0]), expected);
+
+    const ValueUnion copy = node->value();
+    callee = Expression();
+    function = bodyOf(copy);
+    ASSERT_TRUE(function && function->body.size() == 1);
+    EXPECT_EQ(ASTWriter::writeExpression(function->body[0]), expected);
+    EXPECT_EQ(function->body[0].token->lexeme, alone[0].token().lexeme);
 }
 
 // Whoever passes the tokens may drop them at once: the tree keeps them.

@@ -116,7 +116,7 @@ std::string tableBodyOf(const std::string& source)
     if (!call || !call->arguments.empty())
         return "not a call without arguments";
     const auto* callee = call->callee.data.as<ExpressionKind::Value>();
-    const Callable* callable = callee ? callee->value.as<Callable>() : nullptr;
+    const Callable* callable = callee ? callee->value().as<Callable>() : nullptr;
     const UserFunction* function = callable ? callable->userDefined() : nullptr;
     if (!function || !function->argumentMappings.empty() || function->returnMapping != ReturnMapping::all())
         return "not an anonymous function returning all";

@@ -214,6 +214,50 @@ TEST(Expression, ListLiteralsNeverEqualUnlessShared)
     EXPECT_EQ(copy, first);
 }
 
+// A parsed literal shares its token's value and a parsed name is a Lexeme
+// (on the heap when long); the same tree built by hand must compare and hash
+// alike in both forms. Each builder gets the parsed expression for its tokens.
+TEST(Expression, ParsedAndHandBuiltNodesCompareAndHashAlike)
+{
+    using K = ExpressionKind;
+    const std::string longName = "aNameTooLongToSitInline";
+    const std::vector<std::pair<std::string, std::function<Expression(const Expression&)>>> rows{
+        {"5", [](const Expression& parsed) { return Expression{K::value(number(5)), parsed.token}; }},
+        {"\"text\"", [](const Expression& parsed) { return Expression{K::value(string("text")), parsed.token}; }},
+        {"x", [](const Expression& parsed) { return Expression{K::reference("x"), parsed.token}; }},
+        {longName, [&](const Expression& parsed) { return Expression{K::reference(longName), parsed.token}; }},
+        {longName + " = 2 / 3",
+         [&](const Expression& parsed) {
+             const auto& division = parsed.data.as<K::Assignment>()->value;
+             const auto& operands = *division.data.as<K::Binary>();
+             const Expression two{K::value(number(2)), operands.left.token};
+             const Expression three{K::value(number(3)), operands.right.token};
+             const Expression quotient{K::binary(BinaryOperation::divide, two, three), division.token};
+             return Expression{K::assignment(longName, quotient), parsed.token};
+         }},
+    };
+    for (const auto& [source, build] : rows) {
+        SCOPED_TRACE(source);
+        const auto tokens = std::make_shared<const std::vector<Token>>(Lexer::lex(source));
+        const auto statements = Parser::parse(tokens);
+        ASSERT_EQ(statements.size(), 1u);
+        const Statement& parsed = statements[0];
+        const Statement built = Statement::expression(build(*parsed.asExpression()));
+        EXPECT_EQ(parsed, built);
+        EXPECT_EQ(built, parsed);
+        EXPECT_EQ(hashOf(parsed), hashOf(built));
+        EXPECT_EQ(keyHashOf(parsed, *tokens), keyHashOf(built, *tokens));
+        EXPECT_EQ(keyHashOf(parsed, {}), keyHashOf(built, {}));
+        if (const auto* literal = parsed.asExpression()->data.as<K::Value>()) {
+            EXPECT_EQ(&literal->value(), &*parsed.token().literal) << "a parsed literal shares its token's value";
+        }
+    }
+    // A long name that differs in its last byte only is another name.
+    const Expression longer{K::reference(longName + "s"), &xToken};
+    EXPECT_NE(longer, (Expression{K::reference(longName), &xToken}));
+    EXPECT_NE(hashOf(longer), hashOf(Expression{K::reference(longName), &xToken}));
+}
+
 Statement function(std::vector<ArgumentMapping> arguments, ReturnMapping returns, std::vector<Expression> body,
                    Token name = nameToken)
 {
