@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "values/SmallCopy.h"
+
 namespace engine {
 
 // A token's exact source text. A long document holds a million tokens and
@@ -146,30 +148,9 @@ private:
         }
     }
 
-    // Short texts are copied inline with at most two overlapping loads and
-    // stores, which beats a call to memcpy.
     void copyShort(const char* text, std::size_t size)
     {
-        if (size >= 8) {
-            std::uint64_t head;
-            std::uint64_t tail;
-            std::memcpy(&head, text, 8);
-            std::memcpy(&tail, text + size - 8, 8);
-            std::memcpy(bytes_, &head, 8);
-            std::memcpy(bytes_ + size - 8, &tail, 8);
-        } else if (size >= 4) {
-            std::uint32_t head;
-            std::uint32_t tail;
-            std::memcpy(&head, text, 4);
-            std::memcpy(&tail, text + size - 4, 4);
-            std::memcpy(bytes_, &head, 4);
-            std::memcpy(bytes_ + size - 4, &tail, 4);
-        } else if (size != 0) {
-            // One to three bytes: the first, the middle and the last.
-            bytes_[0] = static_cast<unsigned char>(text[0]);
-            bytes_[size / 2] = static_cast<unsigned char>(text[size / 2]);
-            bytes_[size - 1] = static_cast<unsigned char>(text[size - 1]);
-        }
+        copySmall(bytes_, reinterpret_cast<const unsigned char*>(text), size);
     }
 
     void assignLong(const char* text, std::size_t size);

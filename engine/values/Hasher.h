@@ -5,6 +5,8 @@
 #include <cstring>
 #include <string_view>
 
+#include "values/SmallCopy.h"
+
 namespace engine {
 
 // A running 64-bit XXH3 hash. Every hashable engine type has
@@ -103,39 +105,6 @@ private:
     static constexpr std::size_t localSize = 256;
 
     struct Streaming;
-
-    // Most pieces are a word or a short name: copied inline with at most two
-    // overlapping loads and stores, which beats a call to memcpy.
-    static void copySmall(unsigned char* to, const unsigned char* from, std::size_t size)
-    {
-        if (size >= 8 && size <= 16) {
-            std::uint64_t head;
-            std::uint64_t tail;
-            std::memcpy(&head, from, 8);
-            std::memcpy(&tail, from + size - 8, 8);
-            std::memcpy(to, &head, 8);
-            std::memcpy(to + size - 8, &tail, 8);
-        } else if (size >= 4 && size < 8) {
-            std::uint32_t head;
-            std::uint32_t tail;
-            std::memcpy(&head, from, 4);
-            std::memcpy(&tail, from + size - 4, 4);
-            std::memcpy(to, &head, 4);
-            std::memcpy(to + size - 4, &tail, 4);
-        } else if (size < 4) {
-            // One to three bytes: the first, the middle and the last.
-            if (size != 0) {
-                const auto first = from[0];
-                const auto middle = from[size / 2];
-                const auto last = from[size - 1];
-                to[0] = first;
-                to[size / 2] = middle;
-                to[size - 1] = last;
-            }
-        } else {
-            std::memcpy(to, from, size);
-        }
-    }
 
     // Makes room: the first time by moving to a streaming state with a large
     // buffer of its own, afterwards by handing the full buffer to that state.
