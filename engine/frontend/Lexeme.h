@@ -83,12 +83,7 @@ public:
     // size. The bytes past the text are then whatever followed it.
     void fillShort(const char* text, std::size_t size)
     {
-        std::uint64_t head;
-        std::uint64_t tail;
-        std::memcpy(&head, text, 8);
-        std::memcpy(&tail, text + inlineCapacity - 8, 8);
-        std::memcpy(bytes_, &head, 8);
-        std::memcpy(bytes_ + inlineCapacity - 8, &tail, 8);
+        copySmall(bytes_, reinterpret_cast<const unsigned char*>(text), inlineCapacity);
         bytes_[tagIndex] = static_cast<unsigned char>(size);
     }
 
