@@ -136,16 +136,11 @@ private:
     void assignFresh(const char* text, std::size_t size)
     {
         if (size <= inlineCapacity) {
-            copyShort(text, size);
+            copySmall(bytes_, reinterpret_cast<const unsigned char*>(text), size);
             bytes_[tagIndex] = static_cast<unsigned char>(size);
         } else {
             assignLong(text, size);
         }
-    }
-
-    void copyShort(const char* text, std::size_t size)
-    {
-        copySmall(bytes_, reinterpret_cast<const unsigned char*>(text), size);
     }
 
     void assignLong(const char* text, std::size_t size);
