@@ -11,14 +11,6 @@
 namespace engine::test {
 namespace {
 
-std::string repeat(std::string_view text, std::size_t times)
-{
-    std::string result;
-    for (std::size_t i = 0; i < times; ++i)
-        result += text;
-    return result;
-}
-
 std::vector<LexError> lexErrors(const std::string& source)
 {
     try {
