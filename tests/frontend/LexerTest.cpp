@@ -216,20 +216,5 @@ TEST(Lexer, TracePrintsEachStep)
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "") << "traced without the flag";
 }
 
-// Tracing takes the slow road through every step; the tokens and errors
-// must not depend on it.
-TEST(Lexer, TracingChangesNothingButTheOutput)
-{
-    for (const std::string document : {"a  =\t 1_000.5 km # c\n\"s\n t\" + f(3, by: 2)  \n  ", "x \u0301 y\t\u0301\n",
-                                       "\"e\u0301\" \U0001F468\u200D\U0001F469 ===\r\n1._5 \xff", "   "}) {
-        const std::string plain = lexed(document);
-        TraceOn trace;
-        testing::internal::CaptureStdout();
-        const std::string traced = lexed(document);
-        testing::internal::GetCapturedStdout();
-        EXPECT_EQ(traced, plain) << document;
-    }
-}
-
 } // namespace
 } // namespace engine::test
