@@ -11,65 +11,47 @@
 namespace engine::test {
 namespace {
 
-std::string repeat(std::string_view text, std::size_t times)
-{
-    std::string result;
-    for (std::size_t i = 0; i < times; ++i)
-        result += text;
-    return result;
-}
-
-std::vector<LexError> lexErrors(const std::string& source)
+// The errors running `stage` on the source throws; none when it succeeds.
+template <typename Error, typename Stage>
+std::vector<Error> errorsFrom(Stage stage, const std::string& source)
 {
     try {
-        Lexer::lex(source);
-    } catch (const MultiError<LexError>& failure) {
+        stage(source);
+    } catch (const MultiError<Error>& failure) {
         return failure.errors;
     }
     return {};
 }
 
-std::vector<ParseError> parseErrors(const std::string& source)
+// Each stage with a unit that makes one error and, after a hundred times the
+// limit, text that would make another: past the limit nothing more is read.
+template <typename Error, typename Stage, typename Place>
+void expectLimit(Stage stage, const std::string& unit, const std::string& message, const std::string& tail, Place place)
 {
-    try {
-        Parser::parse(Lexer::lex(source));
-    } catch (const MultiError<ParseError>& failure) {
-        return failure.errors;
-    }
-    return {};
-}
-
-TEST(ErrorLimit, TheLexerStopsAtTheFirstErrorPastIt)
-{
-    auto errors = lexErrors(repeat(".", maxErrors));
+    auto errors = errorsFrom<Error>(stage, repeat(unit, maxErrors));
     ASSERT_EQ(errors.size(), maxErrors);
-    EXPECT_EQ(errors.back().message, "Unexpected character: .");
-
-    // Past the limit nothing more is read: the "===" would be an error too.
-    for (const auto& source : {repeat(".", maxErrors + 1), repeat(".", 100 * maxErrors) + "==="}) {
-        errors = lexErrors(source);
+    EXPECT_EQ(errors.back().message, message);
+    for (const auto& source : {repeat(unit, maxErrors + 1), repeat(unit, 100 * maxErrors) + tail}) {
+        errors = errorsFrom<Error>(stage, source);
         ASSERT_EQ(errors.size(), maxErrors + 1);
-        EXPECT_EQ(errors[maxErrors - 1].message, "Unexpected character: .");
+        EXPECT_EQ(errors[maxErrors - 1].message, message);
         EXPECT_EQ(errors.back().message, tooManyErrors);
-        EXPECT_EQ(errors.back().line, 0);
-        EXPECT_EQ(errors.back().column, static_cast<std::int64_t>(maxErrors + 1));
+        place(errors.back());
     }
 }
 
-TEST(ErrorLimit, TheParserStopsAtTheFirstErrorPastIt)
+TEST(ErrorLimit, TheLexerAndTheParserStopAtTheFirstErrorPastIt)
 {
+    expectLimit<LexError>([](const std::string& source) { Lexer::lex(source); }, ".", "Unexpected character: .", "===",
+                          [](const LexError& notice) {
+                              EXPECT_EQ(notice.line, 0);
+                              EXPECT_EQ(notice.column, static_cast<std::int64_t>(maxErrors + 1));
+                          });
     // One error per line, at its ")"; tokens alternate ")" and newline.
-    auto errors = parseErrors(repeat(")\n", maxErrors));
-    ASSERT_EQ(errors.size(), maxErrors);
-    EXPECT_EQ(errors.back().message, "expected primary but found none");
-
-    for (const auto& source : {repeat(")\n", maxErrors + 1), repeat(")\n", 100 * maxErrors) + "function"}) {
-        errors = parseErrors(source);
-        ASSERT_EQ(errors.size(), maxErrors + 1);
-        EXPECT_EQ(errors[maxErrors - 1].message, "expected primary but found none");
-        EXPECT_EQ(errors.back().message, tooManyErrors);
-        EXPECT_EQ(errors.back().tokenPosition, static_cast<std::int64_t>(2 * maxErrors));
-    }
+    expectLimit<ParseError>([](const std::string& source) { Parser::parse(Lexer::lex(source)); }, ")\n",
+                            "expected primary but found none", "function", [](const ParseError& notice) {
+                                EXPECT_EQ(notice.tokenPosition, static_cast<std::int64_t>(2 * maxErrors));
+                            });
 }
 
 } // namespace

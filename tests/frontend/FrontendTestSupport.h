@@ -31,6 +31,15 @@ void expectEach(Describe describe, std::initializer_list<Case> rows)
     }
 }
 
+// The text written `times` times over.
+inline std::string repeat(std::string_view text, std::size_t times)
+{
+    std::string result;
+    for (std::size_t i = 0; i < times; ++i)
+        result += text;
+    return result;
+}
+
 // Each token as `type "lexeme" line:column`, joined by ", "; or, when lexing
 // fails, "ERR" and each error as `message @line:column`, joined by " |".
 inline std::string lexed(std::string_view source)

@@ -69,6 +69,9 @@ TEST(LexerFastPath, AgreesWithTheGeneralPathWhereBytesAreNotCharacters)
         // Numbers and names at the ends of lines and of the text.
         "12", "1.5", "1.", "1._", "1_", "1.5_", "9223372036854775807", "9223372036854775808", "x\n12\n", "x = 3\n",
         "function", "functio", "functions", "f=function(x){x}", "a1_b2 3c",
+        // Whole documents, and one of blanks only.
+        "a  =\t 1_000.5 km # c\n\"s\n t\" + f(3, by: 2)  \n  ", "x \u0301 y\t\u0301\n",
+        "\"e\u0301\" \U0001F468\u200D\U0001F469 ===\r\n1._5 \xff", "   ",
     };
     for (const auto& source : cases)
         EXPECT_EQ(everything(source), everythingTraced(source)) << testing::PrintToString(source);

@@ -37,13 +37,7 @@ TEST(Lexer, Tokens)
         // After a line feed inside a string the column restarts.
         {"\"a\nbc\" x", "string \"\"a\nbc\"\" 1:3, identifier \"x\" 1:5, eof \"x\" 1:5"},
         {"\"a\n\n\"\ny", "string \"\"a\n\n\"\" 2:1, newline \"\n\" 2:2, identifier \"y\" 3:1, eof \"y\" 3:1"},
-    });
-}
-
-// Columns count user-perceived characters, not bytes or code points.
-TEST(Lexer, ColumnsCountGraphemeClusters)
-{
-    expectEach(lexed, {
+        // Columns count user-perceived characters, not bytes or code points.
         {"\"caf\u00e9 \u6f22\u5b57\" x", "string \"\"caf\u00e9 \u6f22\u5b57\"\" 0:9, identifier \"x\" 0:11, eof \"x\" 0:11"},
         {"\"e\u0301\u0302\" + 1", "string \"\"e\u0301\u0302\"\" 0:3, plus \"+\" 0:5, number \"1\" 0:7, eof \"1\" 0:7"},
         {"\"\U0001F468\u200D\U0001F469\u200D\U0001F467\" x",
@@ -55,13 +49,7 @@ TEST(Lexer, ColumnsCountGraphemeClusters)
         // Stray bytes count one character each and are kept inside strings.
         {"\"\xff\xfe\" x", "string \"\"\xff\xfe\"\" 0:4, identifier \"x\" 0:6, eof \"x\" 0:6"},
         {"#\xc0\xaf\xe2\x82\nx", "newline \"\n\" 0:6, identifier \"x\" 1:1, eof \"x\" 1:1"},
-    });
-}
-
-// A carriage return with its line feed ends a line like the line feed alone.
-TEST(Lexer, CarriageReturns)
-{
-    expectEach(lexed, {
+        // A carriage return with its line feed ends a line like the line feed alone.
         {"a\r\nb", "identifier \"a\" 0:1, newline \"\r\n\" 0:2, identifier \"b\" 1:1, eof \"b\" 1:1"},
         {"a\r\r\nb", "identifier \"a\" 0:1, newline \"\r\n\" 0:3, identifier \"b\" 1:1, eof \"b\" 1:1"},
         {"a\rb", "identifier \"a\" 0:1, identifier \"b\" 0:3, eof \"b\" 0:3"},
@@ -226,21 +214,6 @@ TEST(Lexer, TracePrintsEachStep)
     testing::internal::CaptureStdout();
     lexed("x = 1 + 2\n\"s\"");
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "") << "traced without the flag";
-}
-
-// Tracing takes the slow road through every step; the tokens and errors
-// must not depend on it.
-TEST(Lexer, TracingChangesNothingButTheOutput)
-{
-    for (const std::string document : {"a  =\t 1_000.5 km # c\n\"s\n t\" + f(3, by: 2)  \n  ", "x \u0301 y\t\u0301\n",
-                                       "\"e\u0301\" \U0001F468\u200D\U0001F469 ===\r\n1._5 \xff", "   "}) {
-        const std::string plain = lexed(document);
-        TraceOn trace;
-        testing::internal::CaptureStdout();
-        const std::string traced = lexed(document);
-        testing::internal::GetCapturedStdout();
-        EXPECT_EQ(traced, plain) << document;
-    }
 }
 
 } // namespace

@@ -11,14 +11,6 @@
 namespace engine::test {
 namespace {
 
-std::string repeat(std::string_view text, int times)
-{
-    std::string result;
-    for (int i = 0; i < times; ++i)
-        result += text;
-    return result;
-}
-
 std::string firstErrorOf(const std::string& source)
 {
     const std::string errors = errorsOf(source);
@@ -87,14 +79,12 @@ TEST(DepthLimit, HoldsForEveryKindOfNesting)
     }
 }
 
-TEST(DepthLimit, CountsPerStatement)
+// The limit counts per statement, and recovery resumes after the offending
+// token.
+TEST(DepthLimit, CountsPerStatementAndRecovers)
 {
     const std::string line = repeat("-", Parser::maxExpressionDepth) + "1\n";
     EXPECT_EQ(Parser::parse(Lexer::lex(repeat(line, 20))).size(), 20u);
-}
-
-TEST(DepthLimit, RecoveryResumesAfterTheOffendingToken)
-{
     // 300 negations: the 257th fails and is skipped, the remaining 43 apply to
     // the number as a statement of their own.
     EXPECT_EQ(errorsOf(repeat("-", 300) + "1"), "Expression nested too deeply @256");

@@ -71,41 +71,6 @@ TEST(Token, EqualityComparesAllFiveFieldsAndHashingAgrees)
     }
 }
 
-// The hash feeds the type index, the lexeme, the literal flag and value, the
-// line and the column, in that order: the evaluation cache relies on it.
-TEST(Token, HashFeedsItsFieldsInOrder)
-{
-    const auto literal = number(3, 2);
-    const auto expected = Hasher::single([&](Hasher& hasher) {
-        hasher.combine(std::uint64_t{4}); // number is case 4
-        hasher.combine(std::string_view("1.5"));
-        hasher.combineByte(1);
-        literal.hash(hasher);
-        hasher.combineSigned(7);
-        hasher.combineSigned(9);
-    });
-    EXPECT_EQ(hashOf(token(TokenType::number, "1.5", 7, 9, literal)), expected);
-    const auto withoutLiteral = Hasher::single([&](Hasher& hasher) {
-        hasher.combine(std::uint64_t{27}); // eof is case 27
-        hasher.combine(std::string_view(""));
-        hasher.combineByte(0);
-        hasher.combineSigned(0);
-        hasher.combineSigned(0);
-    });
-    EXPECT_EQ(hashOf(token(TokenType::eof, "", 0, 0)), withoutLiteral);
-}
-
-TEST(Statement, SameTextOnAnotherLineDiffers)
-{
-    const auto statementOf = [](std::string_view source) { return Parser::parse(Lexer::lex(source)).at(0); };
-    EXPECT_EQ(statementOf("x + 1"), statementOf("x + 1"));
-    EXPECT_EQ(hashOf(statementOf("x + 1")), hashOf(statementOf("x + 1")));
-    for (const char* moved : {"\nx + 1", " x + 1"}) {
-        EXPECT_NE(statementOf("x + 1"), statementOf(moved)) << moved;
-        EXPECT_NE(hashOf(statementOf("x + 1")), hashOf(statementOf(moved))) << moved;
-    }
-}
-
 // A statement hashed for a key that also feeds `tokens`: its tokens there
 // as their indices, any others by their contents.
 std::uint64_t keyHashOf(const Statement& statement, std::span<const Token> tokens)

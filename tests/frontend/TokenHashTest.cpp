@@ -137,12 +137,6 @@ TEST(TokenHash, LexedTokensHashAsFieldByField)
     expectSameHash(Lexer::lex(source));
 }
 
-} // namespace
-} // namespace engine
-
-namespace engine {
-namespace {
-
 std::uint64_t keyOf(const std::vector<Token>& tokens)
 {
     return Hasher::single([&](Hasher& hasher) { Token::hashForKey(hasher, tokens); });
