@@ -29,6 +29,8 @@ const std::string underscoreAfterDecimal =
 const std::string underscoreLast = "Number literals cannot have an underscore as the last character";
 const std::string numberTooBig = "number too big";
 const std::string unknownError = "Unknown";
+const std::string tooLongMessage = "The document is too long to read: it has more than "
+                                   + std::to_string(Lexer::maxSourceSize) + " bytes";
 
 // The only keyword; "true", "false" and built-in names are identifiers.
 constexpr std::string_view functionKeyword = "function";
@@ -419,8 +421,9 @@ private:
             token.lexeme.fillShort(source.data() + from, size);
         else
             token.lexeme.assign(source.substr(from, size));
-        token.sourceLine = line;
-        token.sourceColumn = column;
+        // Both fit: the text is at most maxSourceSize bytes long.
+        token.sourceLine = static_cast<std::int32_t>(line);
+        token.sourceColumn = static_cast<std::int32_t>(column);
         return token;
     }
 
@@ -819,6 +822,10 @@ std::vector<Token> Lexer::lex(std::string_view source)
 
 void Lexer::lex(std::string_view source, std::vector<Token>& tokens)
 {
+    if (source.size() > maxSourceSize) {
+        tokens.clear();
+        throw MultiError<LexError>({LexError(tooLongMessage, 0, 0)});
+    }
     Scanner scanner(source, tokens, debugStep.load());
     scanner.scanTokens();
     if (!scanner.errors.empty()) {

@@ -166,27 +166,20 @@ namespace {
 
 // The forms of a token's record in a compact key, told apart by the byte
 // after its type.
-enum class KeyForm : std::uint8_t { plain, number, otherLiteral, wide };
+enum class KeyForm : std::uint8_t { plain, number, otherLiteral };
 
-// A line or a column that fits a record's 32-bit field.
-bool fitsKeyField(std::int64_t value) { return value >= 0 && value <= std::int64_t{0xFFFFFFFF}; }
-
-void putKeyField(Hasher& hasher, std::int64_t value)
+void putKeyField(Hasher& hasher, std::int32_t value)
 {
-    const auto narrow = static_cast<std::uint32_t>(value);
-    hasher.combineBytes(&narrow, sizeof narrow);
+    const auto word = static_cast<std::uint32_t>(value);
+    hasher.combineBytes(&word, sizeof word);
 }
 
-// Field by field: for what does not fit the buffer's room, literals other
-// than a plain number, and lines or columns too large for their field.
+// Field by field: for what does not fit the buffer's room and literals other
+// than a plain number.
 [[gnu::noinline]] void feedKeyRecord(const Token& token, Hasher& hasher, KeyForm form)
 {
     hasher.combineByte(static_cast<std::uint8_t>(token.type));
     hasher.combineByte(static_cast<std::uint8_t>(form));
-    if (form == KeyForm::wide) {
-        token.hash(hasher);
-        return;
-    }
     putKeyField(hasher, token.sourceLine);
     putKeyField(hasher, token.sourceColumn);
     if (form == KeyForm::number) {
@@ -227,9 +220,7 @@ void Token::hashForKey(Hasher& hasher, std::span<const Token> tokens)
                 }
             }
         }
-        if (!fitsKeyField(token.sourceLine) || !fitsKeyField(token.sourceColumn))
-            form = KeyForm::wide;
-        if (form == KeyForm::wide || (form == KeyForm::otherLiteral && !asciiString)) {
+        if (form == KeyForm::otherLiteral && !asciiString) {
             feedKeyRecord(token, hasher, form);
             continue;
         }

@@ -143,6 +143,24 @@ TEST(Lexer, IntoAListReplacesItsTokens)
     EXPECT_TRUE(tokens.empty());
 }
 
+// Positions are 32 bits wide, so a longer text is refused before any of it
+// is read: the view below is never dereferenced.
+TEST(Lexer, RefusesATextTooLongForItsPositions)
+{
+    const char text[] = "x";
+    std::vector<Token> tokens = Lexer::lex("old");
+    try {
+        Lexer::lex(std::string_view(text, Lexer::maxSourceSize + 1), tokens);
+        ADD_FAILURE() << "lexed a text past the limit";
+    } catch (const MultiError<LexError>& error) {
+        ASSERT_EQ(error.errors.size(), 1u);
+        EXPECT_EQ(error.errors[0].message, "The document is too long to read: it has more than 2147483646 bytes");
+        EXPECT_EQ(error.errors[0].line, 0);
+        EXPECT_EQ(error.errors[0].column, 0);
+    }
+    EXPECT_TRUE(tokens.empty());
+}
+
 TEST(Lexer, LiteralsAreReducedNumbersAndVerbatimStrings)
 {
     expectEach(literalOf, {

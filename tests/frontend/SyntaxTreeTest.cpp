@@ -18,7 +18,7 @@ std::uint64_t hashOf(const T& value)
     return Hasher::single([&](Hasher& hasher) { value.hash(hasher); });
 }
 
-Token token(TokenType type, std::string lexeme, std::int64_t line, std::int64_t column,
+Token token(TokenType type, std::string lexeme, std::int32_t line, std::int32_t column,
             std::optional<ValueUnion> literal = std::nullopt)
 {
     return Token{type, std::move(lexeme), std::move(literal), line, column};
