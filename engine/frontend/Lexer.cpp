@@ -832,6 +832,8 @@ void Lexer::lex(std::string_view source, std::vector<Token>& tokens)
         tokens.clear();
         throw MultiError<LexError>(std::move(scanner.errors));
     }
+    // The reservation is a guess, made generous so that the list rarely moves.
+    releaseUnusedPages(tokens.data(), tokens.size() * sizeof(Token), tokens.capacity() * sizeof(Token));
 }
 
 } // namespace engine

@@ -83,6 +83,10 @@ private:
     // limit: every keystroke parses the whole document anew, and memory given
     // back to the system would have to be faulted in and cleared each time.
     static Block* reusedBlock();
+    // Memory of `size` bytes, a multiple of blockSize, aligned to blockSize;
+    // and its return.
+    static void* allocateBlock(std::size_t size);
+    static void freeBlock(Block* block);
     static void recycle(Block* blocks);
 
     // Holds are counted down from a bias while the creator allocates, so that
