@@ -114,10 +114,11 @@ const memory = fs.existsSync(memoryFile)
   ? fs.readFileSync(memoryFile, 'utf8').trim().split('\n').map((line) => line.split(','))
   : [];
 const memoryTable = [
-  '| Run | Lines | Peak memory (MB) |',
-  '|---|--:|--:|',
+  '| Run | Lines | Peak memory (MiB) | Peak memory (MB) |',
+  '|---|--:|--:|--:|',
+  // time(1) reports kibibytes.
   ...memory.map(([what, lines, kilobytes]) =>
-    `| ${what} | ${Number(lines).toLocaleString('en-US')} | ${(Number(kilobytes) / 1024).toFixed(1)} |`),
+    `| ${what} | ${Number(lines).toLocaleString('en-US')} | ${(Number(kilobytes) / 1024).toFixed(1)} | ${(Number(kilobytes) * 1024 / 1e6).toFixed(1)} |`),
 ];
 fs.writeFileSync(path.join(outDir, 'results.md'), `${table.join('\n')}\n\n${memoryTable.join('\n')}\n`);
 
