@@ -143,6 +143,26 @@ TEST(Lexer, IntoAListReplacesItsTokens)
     EXPECT_TRUE(tokens.empty());
 }
 
+// A long list gives back the pages its tokens do not reach; the tokens it
+// holds, and those of a later text that grows into those pages, stay whole.
+TEST(Lexer, AListKeepsItsTokensWhenItsUnusedPagesAreGivenBack)
+{
+    std::string few;
+    std::string more;
+    for (int line = 0; line < 40'000; ++line) {
+        few += "# a comment of a line " + std::to_string(line) + "\n";
+        more += "abcdef" + std::to_string(line) + " + ghij\n";
+    }
+    ASSERT_LE(more.size(), few.size());
+    std::vector<Token> tokens;
+    Lexer::lex(few, tokens);
+    EXPECT_EQ(tokens, Lexer::lex(few));
+    const auto* storage = tokens.data();
+    Lexer::lex(more, tokens);
+    EXPECT_EQ(tokens.data(), storage) << "the list moved, so it did not grow into the pages given back";
+    EXPECT_EQ(tokens, Lexer::lex(more));
+}
+
 // Positions are 32 bits wide, so a longer text is refused before any of it
 // is read: the view below is never dereferenced.
 TEST(Lexer, RefusesATextTooLongForItsPositions)
