@@ -1,5 +1,6 @@
 #include "frontend/SyntaxTree.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstring>
@@ -74,12 +75,12 @@ ExpressionKind ExpressionKind::assignment(std::string name, Expression value)
 
 ExpressionKind ExpressionKind::invocation(Expression callee, std::vector<Expression> arguments)
 {
-    return make<Invocation>(nullptr, std::move(callee), std::move(arguments));
+    return makeWithList<Invocation>(nullptr, arguments, std::move(callee));
 }
 
 ExpressionKind ExpressionKind::list(std::vector<Expression> elements)
 {
-    return make<List>(nullptr, std::move(elements));
+    return makeWithList<List>(nullptr, elements);
 }
 
 // The arena holds of the nodes a teardown frees, given back together while
@@ -147,10 +148,13 @@ void ExpressionKind::drop(ExpressionKind& kind, Holds& holds) noexcept
         release(node, holds);
 }
 
-void ExpressionKind::drop(std::vector<Expression>& expressions, Holds& holds) noexcept
+void ExpressionKind::drop(const ExpressionList& expressions, Holds& holds) noexcept
 {
-    for (auto& expression : expressions)
-        drop(expression.data, holds);
+    for (Expression* expression = expressions.first_; expression != expressions.first_ + expressions.size_;
+         ++expression) {
+        drop(expression->data, holds);
+        expression->~Expression();
+    }
 }
 
 namespace {
@@ -295,8 +299,8 @@ struct TokenIndex {
 template <typename Feed>
 void hashExpression(Hasher& hasher, const Expression& expression, const Feed& feed);
 
-template <typename Feed>
-void hashExpressions(Hasher& hasher, const std::vector<Expression>& expressions, const Feed& feed)
+template <typename Feed, typename Expressions>
+void hashExpressions(Hasher& hasher, const Expressions& expressions, const Feed& feed)
 {
     hasher.combine(static_cast<std::uint64_t>(expressions.size()));
     for (const auto& expression : expressions)
@@ -405,6 +409,11 @@ void ExpressionKind::hash(Hasher& hasher) const
 {
     hasher.combine(static_cast<std::uint64_t>(index()));
     hashFields(hasher, *this, TokenContents());
+}
+
+bool ExpressionList::operator==(const ExpressionList& other) const
+{
+    return std::equal(begin(), end(), other.begin(), other.end());
 }
 
 bool Expression::operator==(const Expression& other) const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <new>
@@ -74,6 +75,7 @@ private:
 };
 
 struct Expression;
+class ExpressionList;
 
 namespace detail {
 
@@ -139,11 +141,15 @@ public:
     static ExpressionKind assignment(std::string name, Expression value);
     static ExpressionKind invocation(Expression callee, std::vector<Expression> arguments);
     static ExpressionKind list(std::vector<Expression> elements);
-    // A node of any case, its fields forwarded straight into it, so that each
-    // subexpression is moved only once; placed in the arena when one is given
-    // (the parser builds a whole document's tree in one).
+    // A node of any case without a list, its fields forwarded straight into
+    // it, so that each subexpression is moved only once; placed in the arena
+    // when one is given (the parser builds a whole document's tree in one).
     template <typename Case, typename... Fields>
     static ExpressionKind make(NodeArena* arena, Fields&&... fields);
+    // The same for a case whose last field is an ExpressionList: `items` are
+    // moved into it, and so out of the span.
+    template <typename Case, typename... Fields>
+    static ExpressionKind makeWithList(NodeArena* arena, std::span<Expression> items, Fields&&... fields);
 
     // Without a node, as only a moved-from kind is: index() 0, as() null.
     ExpressionKind() = default;
@@ -202,7 +208,8 @@ private:
     static void destroy(detail::NodeHeader* node, Holds& holds) noexcept;
     // Releases the kind's node with `holds`, leaving the kind without one.
     static void drop(ExpressionKind& kind, Holds& holds) noexcept;
-    static void drop(std::vector<Expression>& expressions, Holds& holds) noexcept;
+    // Drops every expression of the list and ends it.
+    static void drop(const ExpressionList& expressions, Holds& holds) noexcept;
 
     detail::NodeHeader* node_ = nullptr;
 };
@@ -225,6 +232,28 @@ struct Expression {
     // there rather than its contents: for a key that also feeds all of
     // `tokens`, that says as much for a fraction of the work.
     void hash(Hasher& hasher, std::span<const Token> tokens) const;
+};
+
+// The arguments of a call or the elements of a list literal. They lie right
+// after their node, in the same piece of memory, so that a list costs no
+// allocation of its own; the node's teardown ends them.
+class ExpressionList {
+public:
+    std::size_t size() const { return size_; }
+    bool empty() const { return size_ == 0; }
+    const Expression& operator[](std::size_t index) const { return first_[index]; }
+    const Expression* begin() const { return first_; }
+    const Expression* end() const { return first_ + size_; }
+
+    bool operator==(const ExpressionList& other) const;
+
+private:
+    friend class ExpressionKind;
+
+    ExpressionList(Expression* first, std::size_t size) : first_(first), size_(size) {}
+
+    Expression* first_;
+    std::size_t size_;
 };
 
 struct ExpressionKind::Binary {
@@ -258,10 +287,10 @@ struct ExpressionKind::Assignment {
 // Every argument is an assignment whose name is the argument's label.
 struct ExpressionKind::Invocation {
     Expression callee;
-    std::vector<Expression> arguments;
+    ExpressionList arguments;
 };
 struct ExpressionKind::List {
-    std::vector<Expression> elements;
+    ExpressionList elements;
 };
 
 template <typename Case, typename... Fields>
@@ -269,6 +298,9 @@ ExpressionKind ExpressionKind::make(NodeArena* arena, Fields&&... fields)
 {
     using Built = detail::Node<Case>;
     static_assert(indexOf<Case> != 0xFF);
+    // A list shares its node's memory, so a node holding one must be built
+    // with it.
+    static_assert(!std::is_same_v<Case, Invocation> && !std::is_same_v<Case, List>, "use makeWithList");
     void* memory = arena ? arena->allocate(sizeof(Built), alignof(Built)) : ::operator new(sizeof(Built));
     try {
         return ExpressionKind(new (memory) Built(indexOf<Case>, arena != nullptr, std::forward<Fields>(fields)...));
@@ -279,6 +311,34 @@ ExpressionKind ExpressionKind::make(NodeArena* arena, Fields&&... fields)
             ::operator delete(memory);
         throw;
     }
+}
+
+template <typename Case, typename... Fields>
+ExpressionKind ExpressionKind::makeWithList(NodeArena* arena, std::span<Expression> items, Fields&&... fields)
+{
+    using Built = detail::Node<Case>;
+    static_assert(std::is_same_v<Case, Invocation> || std::is_same_v<Case, List>);
+    static_assert(sizeof(Built) % alignof(Expression) == 0 && alignof(Built) >= alignof(Expression));
+    const std::size_t size = sizeof(Built) + items.size() * sizeof(Expression);
+    void* memory = arena ? arena->allocate(size, alignof(Built)) : ::operator new(size);
+    auto* first = reinterpret_cast<Expression*>(static_cast<std::byte*>(memory) + sizeof(Built));
+    Built* node;
+    try {
+        node = new (memory) Built(indexOf<Case>, arena != nullptr, std::forward<Fields>(fields)...,
+                                  ExpressionList(first, items.size()));
+    } catch (...) {
+        if (arena)
+            arena->release();
+        else
+            ::operator delete(memory);
+        throw;
+    }
+    // Moving an expression throws nothing, so once the node stands there is
+    // nothing left to undo.
+    static_assert(std::is_nothrow_move_constructible_v<Expression>);
+    for (Expression& item : items)
+        new (first++) Expression(std::move(item));
+    return ExpressionKind(node);
 }
 
 // What a user-defined function is made of; shared by the function statement
