@@ -80,7 +80,9 @@ class ExpressionList;
 namespace detail {
 
 // What every syntax node starts with. The count is atomic because trees may
-// be dropped on any thread.
+// be dropped on any thread. The header's last two bytes are free: a case
+// whose first field is a one-byte operation derives from the header, rather
+// than following it in a Node, and so keeps the operation there.
 struct NodeHeader {
     std::atomic<std::uint32_t> count{1};
     // The case, as ExpressionKind::index() gives it.
@@ -91,8 +93,9 @@ struct NodeHeader {
     NodeHeader(std::uint8_t index, bool inArena) : index(index), inArena(inArena) {}
 };
 
-// A node of one case, initialised field by field from the arguments where it
-// is stored, without a temporary that would be moved in.
+// A node of a case that does not hold its own header, initialised field by
+// field from the arguments where it is stored, without a temporary that would
+// be moved in.
 template <typename Case>
 struct Node : NodeHeader {
     template <typename... Fields>
@@ -185,7 +188,7 @@ public:
         static_assert(indexOf<Case> != 0xFF);
         if (!node_ || node_->index != indexOf<Case>)
             return nullptr;
-        return &static_cast<const detail::Node<Case>*>(node_)->value;
+        return fieldsOf<Case>(node_);
     }
 
     bool operator==(const ExpressionKind& other) const;
@@ -198,6 +201,19 @@ private:
     // The case of a function statement's definition, which Statement keeps
     // in a node of its own so as to be no larger than an expression.
     static constexpr std::uint8_t functionIndex = 8;
+
+    // The node of a case: the case itself when it holds its own header.
+    template <typename Case>
+    using NodeOf = std::conditional_t<std::is_base_of_v<detail::NodeHeader, Case>, Case, detail::Node<Case>>;
+    // The fields of `node`, which is of the case.
+    template <typename Case>
+    static Case* fieldsOf(detail::NodeHeader* node)
+    {
+        if constexpr (std::is_base_of_v<detail::NodeHeader, Case>)
+            return static_cast<Case*>(node);
+        else
+            return &static_cast<detail::Node<Case>*>(node)->value;
+    }
 
     explicit ExpressionKind(detail::NodeHeader* node) : node_(node) {}
     // Drops the reference to `node`, and the node itself with the last one.
@@ -256,14 +272,32 @@ private:
     std::size_t size_;
 };
 
-struct ExpressionKind::Binary {
+// The operation lies in the header's spare bytes: a binary node is five
+// words rather than six.
+struct ExpressionKind::Binary : private detail::NodeHeader {
     BinaryOperation operation;
     Expression left;
     Expression right;
+
+private:
+    friend class ExpressionKind;
+
+    Binary(std::uint8_t index, bool inArena, BinaryOperation operation, Expression&& left, Expression&& right)
+        : NodeHeader(index, inArena), operation(operation), left(std::move(left)), right(std::move(right))
+    {
+    }
 };
-struct ExpressionKind::Unary {
+struct ExpressionKind::Unary : private detail::NodeHeader {
     UnaryOperation operation;
     Expression operand;
+
+private:
+    friend class ExpressionKind;
+
+    Unary(std::uint8_t index, bool inArena, UnaryOperation operation, Expression&& operand)
+        : NodeHeader(index, inArena), operation(operation), operand(std::move(operand))
+    {
+    }
 };
 // A literal: a number or a string from a literal token, or the anonymous
 // function of a table literal. A parsed literal shares its token's box rather
@@ -296,7 +330,7 @@ struct ExpressionKind::List {
 template <typename Case, typename... Fields>
 ExpressionKind ExpressionKind::make(NodeArena* arena, Fields&&... fields)
 {
-    using Built = detail::Node<Case>;
+    using Built = NodeOf<Case>;
     static_assert(indexOf<Case> != 0xFF);
     // A list shares its node's memory, so a node holding one must be built
     // with it.
