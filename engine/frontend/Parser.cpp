@@ -438,25 +438,25 @@ Parser::Node Parser::call()
         checkDepth(callee.height + 1);
         advance();
         int tallest = 0;
-        std::vector<Expression> arguments = [&] {
+        const std::size_t start = [&] {
             Nesting inside(*this);
-            return this->arguments(tallest);
+            return arguments(tallest);
         }();
         if (!check(TokenType::rightParen))
             fail(message::argumentsEnd);
         const int height = std::max(callee.height, tallest) + 1;
-        auto call = Kind::make<Kind::Invocation>(arena_, std::move(callee.expression), std::move(arguments));
+        auto call = takePending<Kind::Invocation>(start, std::move(callee.expression));
         rebuild(callee, std::move(call), advance(), height);
     }
 }
 
 // arguments → expression ( "," expression )*, where only the first may be
 // unlabelled; it is then labelled "_".
-std::vector<Expression> Parser::arguments(int& tallest)
+std::size_t Parser::arguments(int& tallest)
 {
-    if (check(TokenType::rightParen))
-        return {};
     const std::size_t start = pending_.size();
+    if (check(TokenType::rightParen))
+        return start;
     skip();
     for (;;) {
         // An argument is labelled exactly when it starts with a name and "=" or
@@ -475,7 +475,7 @@ std::vector<Expression> Parser::arguments(int& tallest)
         pending_.push_back(std::move(argument.expression));
         if (!check(TokenType::comma)) {
             skip();
-            return takePending(start);
+            return start;
         }
         advance();
         skip();
@@ -555,24 +555,27 @@ Parser::Node Parser::primary()
     checkDepth(1);
     const Token& open = advance();
     int tallest = 0;
-    std::vector<Expression> entries = [&] {
+    const std::size_t start = [&] {
         Nesting inside(*this);
         return elements(TokenType::rightCurly, ElementMode::table, tallest);
     }();
     consume(TokenType::rightCurly, message::tableEnd);
-    return tableNode(open, std::move(entries), tallest + 1);
+    return tableNode(open, start, tallest + 1);
 }
 
 // A table literal runs its entries as the body of an anonymous function that
 // returns every name it bound; the call and its callee carry the "{".
-[[gnu::noinline]] Parser::Node Parser::tableNode(const Token& open, std::vector<Expression> entries, int height)
+[[gnu::noinline]] Parser::Node Parser::tableNode(const Token& open, std::size_t start, int height)
 {
+    // A function keeps its body in a vector of its own.
+    const auto first = pending_.begin() + static_cast<std::ptrdiff_t>(start);
+    std::vector<Expression> entries(std::make_move_iterator(first), std::make_move_iterator(pending_.end()));
+    pending_.erase(first, pending_.end());
     Expression callee{
         Kind::make<Kind::Value>(
             arena_, TokenLiteral(ValueUnion(Callable::userDefinedFunction({}, ReturnMapping::all(), std::move(entries))))),
         &open};
-    return {Expression{Kind::make<Kind::Invocation>(arena_, std::move(callee), std::vector<Expression>()), &open},
-            height};
+    return {Expression{Kind::makeWithList<Kind::Invocation>(arena_, {}, std::move(callee)), &open}, height};
 }
 
 // list → "[" elements? "]"
@@ -581,28 +584,28 @@ Parser::Node Parser::primary()
     checkDepth(1);
     const Token& open = advance();
     int tallest = 0;
-    std::vector<Expression> elements;
+    std::size_t start = pending_.size();
     if (check(TokenType::rightSquare)) {
         advance();
     } else {
-        elements = [&] {
+        start = [&] {
             Nesting inside(*this);
-            return this->elements(TokenType::rightSquare, ElementMode::list, tallest);
+            return elements(TokenType::rightSquare, ElementMode::list, tallest);
         }();
         consume(TokenType::rightSquare, message::listEnd);
     }
-    return listNode(open, std::move(elements), tallest + 1);
+    return listNode(open, start, tallest + 1);
 }
 
-[[gnu::noinline]] Parser::Node Parser::listNode(const Token& open, std::vector<Expression> elements, int height)
+[[gnu::noinline]] Parser::Node Parser::listNode(const Token& open, std::size_t start, int height)
 {
-    return {Expression{Kind::make<Kind::List>(arena_, std::move(elements)), &open}, height};
+    return {Expression{takePending<Kind::List>(start), &open}, height};
 }
 
 // elements → ( "," )* element ( ( "," )* element )* ( "," )*, where newlines
 // count as commas and an element is an expression in a table and an equality
 // (no assignment) in a list.
-std::vector<Expression> Parser::elements(TokenType closing, ElementMode mode, int& tallest)
+std::size_t Parser::elements(TokenType closing, ElementMode mode, int& tallest)
 {
     const std::size_t start = pending_.size();
     skip({TokenType::comma});
@@ -612,16 +615,16 @@ std::vector<Expression> Parser::elements(TokenType closing, ElementMode mode, in
         pending_.push_back(std::move(element.expression));
         skip({TokenType::comma});
         if (check(closing))
-            return takePending(start);
+            return start;
     }
 }
 
-std::vector<Expression> Parser::takePending(std::size_t start)
+template <typename Case, typename... Fields>
+ExpressionKind Parser::takePending(std::size_t start, Fields&&... fields)
 {
-    const auto first = pending_.begin() + static_cast<std::ptrdiff_t>(start);
-    std::vector<Expression> taken(std::make_move_iterator(first), std::make_move_iterator(pending_.end()));
-    pending_.erase(first, pending_.end());
-    return taken;
+    auto kind = Kind::makeWithList<Case>(arena_, std::span(pending_).subspan(start), std::forward<Fields>(fields)...);
+    pending_.erase(pending_.begin() + static_cast<std::ptrdiff_t>(start), pending_.end());
+    return kind;
 }
 
 // The node becomes `kind` with `token`, built where it is rather than moved in.

@@ -96,20 +96,24 @@ private:
     Node unaryOperation();
     Node call();
     void invocations(Node& callee);
-    // `tallest` receives the height of the tallest argument or element.
-    std::vector<Expression> arguments(int& tallest);
+    // `tallest` receives the height of the tallest argument or element. The
+    // arguments, and the elements, are left in pending_ from the index
+    // returned on.
+    std::size_t arguments(int& tallest);
     void labelAsFirst(Node& argument);
     Node primary();
     Node literal();
     void attachUnit(Node& operand);
     Node grouping();
     Node table();
-    Node tableNode(const Token& open, std::vector<Expression> entries, int height);
+    Node tableNode(const Token& open, std::size_t start, int height);
     Node list();
-    Node listNode(const Token& open, std::vector<Expression> elements, int height);
-    std::vector<Expression> elements(TokenType closing, ElementMode mode, int& tallest);
-    // The expressions pending from `start` on, in a list of their own.
-    std::vector<Expression> takePending(std::size_t start);
+    Node listNode(const Token& open, std::size_t start, int height);
+    std::size_t elements(TokenType closing, ElementMode mode, int& tallest);
+    // A node of the case with `fields` and the expressions pending from
+    // `start` on as its list, which go from pending_.
+    template <typename Case, typename... Fields>
+    ExpressionKind takePending(std::size_t start, Fields&&... fields);
     // The rule, parsed inside `levels` more enclosing nodes.
     Node nested(Rule rule, int levels = 1);
     // `token` must be one of tokens_, or endOfInput().
@@ -146,8 +150,9 @@ private:
     std::vector<ParseError> errors_;
     std::vector<Statement> statements_;
     // The arguments or elements of the lists being parsed, a nested list's
-    // above its enclosing one's: each list is built at its end, exactly as
-    // long as it needs to be, rather than grown element by element.
+    // above its enclosing one's: each list is moved into its node at its
+    // end, exactly as long as it needs to be, rather than grown element by
+    // element.
     std::vector<Expression> pending_;
     const StatementObserver* observer_ = nullptr;
     // Index of the next unconsumed token; only grows.

@@ -1,8 +1,10 @@
 #include "frontend/SyntaxTree.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <utility>
 
@@ -14,6 +16,12 @@ namespace engine {
 // and their fields.
 static_assert(sizeof(Expression) == 2 * sizeof(void*));
 static_assert(sizeof(Statement) == 2 * sizeof(void*));
+// An operation takes no room of its own where the ABI lays a derived class's
+// fields into its base's tail padding, as the Itanium ABI does.
+#if defined(__GNUC__)
+static_assert(sizeof(ExpressionKind::Binary) == 5 * sizeof(void*));
+static_assert(sizeof(ExpressionKind::Unary) == 3 * sizeof(void*));
+#endif
 
 namespace {
 
@@ -74,12 +82,12 @@ ExpressionKind ExpressionKind::assignment(std::string name, Expression value)
 
 ExpressionKind ExpressionKind::invocation(Expression callee, std::vector<Expression> arguments)
 {
-    return make<Invocation>(nullptr, std::move(callee), std::move(arguments));
+    return makeWithList<Invocation>(nullptr, arguments, std::move(callee));
 }
 
 ExpressionKind ExpressionKind::list(std::vector<Expression> elements)
 {
-    return make<List>(nullptr, std::move(elements));
+    return makeWithList<List>(nullptr, elements);
 }
 
 // The arena holds of the nodes a teardown frees, given back together while
@@ -147,21 +155,14 @@ void ExpressionKind::drop(ExpressionKind& kind, Holds& holds) noexcept
         release(node, holds);
 }
 
-void ExpressionKind::drop(std::vector<Expression>& expressions, Holds& holds) noexcept
+void ExpressionKind::drop(const ExpressionList& expressions, Holds& holds) noexcept
 {
-    for (auto& expression : expressions)
-        drop(expression.data, holds);
+    for (Expression* expression = expressions.first_; expression != expressions.first_ + expressions.size_;
+         ++expression) {
+        drop(expression->data, holds);
+        expression->~Expression();
+    }
 }
-
-namespace {
-
-template <typename Case>
-Case& fields(detail::NodeHeader* node)
-{
-    return static_cast<detail::Node<Case>*>(node)->value;
-}
-
-} // namespace
 
 void ExpressionKind::destroy(detail::NodeHeader* node, Holds& holds) noexcept
 {
@@ -170,39 +171,39 @@ void ExpressionKind::destroy(detail::NodeHeader* node, Holds& holds) noexcept
     const bool inArena = node->inArena;
     switch (node->index) {
     case indexOf<Binary>:
-        drop(fields<Binary>(node).left.data, holds);
-        drop(fields<Binary>(node).right.data, holds);
-        static_cast<detail::Node<Binary>*>(node)->~Node();
+        drop(fieldsOf<Binary>(node)->left.data, holds);
+        drop(fieldsOf<Binary>(node)->right.data, holds);
+        std::destroy_at(static_cast<NodeOf<Binary>*>(node));
         break;
     case indexOf<Unary>:
-        drop(fields<Unary>(node).operand.data, holds);
-        static_cast<detail::Node<Unary>*>(node)->~Node();
+        drop(fieldsOf<Unary>(node)->operand.data, holds);
+        std::destroy_at(static_cast<NodeOf<Unary>*>(node));
         break;
     case indexOf<Value>:
-        static_cast<detail::Node<Value>*>(node)->~Node();
+        std::destroy_at(static_cast<NodeOf<Value>*>(node));
         break;
     case indexOf<Reference>:
-        static_cast<detail::Node<Reference>*>(node)->~Node();
+        std::destroy_at(static_cast<NodeOf<Reference>*>(node));
         break;
     case indexOf<Grouping>:
-        drop(fields<Grouping>(node).inner.data, holds);
-        static_cast<detail::Node<Grouping>*>(node)->~Node();
+        drop(fieldsOf<Grouping>(node)->inner.data, holds);
+        std::destroy_at(static_cast<NodeOf<Grouping>*>(node));
         break;
     case indexOf<Assignment>:
-        drop(fields<Assignment>(node).value.data, holds);
-        static_cast<detail::Node<Assignment>*>(node)->~Node();
+        drop(fieldsOf<Assignment>(node)->value.data, holds);
+        std::destroy_at(static_cast<NodeOf<Assignment>*>(node));
         break;
     case indexOf<Invocation>:
-        drop(fields<Invocation>(node).callee.data, holds);
-        drop(fields<Invocation>(node).arguments, holds);
-        static_cast<detail::Node<Invocation>*>(node)->~Node();
+        drop(fieldsOf<Invocation>(node)->callee.data, holds);
+        drop(fieldsOf<Invocation>(node)->arguments, holds);
+        std::destroy_at(static_cast<NodeOf<Invocation>*>(node));
         break;
     case indexOf<List>:
-        drop(fields<List>(node).elements, holds);
-        static_cast<detail::Node<List>*>(node)->~Node();
+        drop(fieldsOf<List>(node)->elements, holds);
+        std::destroy_at(static_cast<NodeOf<List>*>(node));
         break;
     default:
-        static_cast<detail::Node<FunctionDefinition>*>(node)->~Node();
+        std::destroy_at(static_cast<NodeOf<FunctionDefinition>*>(node));
         break;
     }
     if (inArena)
@@ -295,8 +296,8 @@ struct TokenIndex {
 template <typename Feed>
 void hashExpression(Hasher& hasher, const Expression& expression, const Feed& feed);
 
-template <typename Feed>
-void hashExpressions(Hasher& hasher, const std::vector<Expression>& expressions, const Feed& feed)
+template <typename Feed, typename Expressions>
+void hashExpressions(Hasher& hasher, const Expressions& expressions, const Feed& feed)
 {
     hasher.combine(static_cast<std::uint64_t>(expressions.size()));
     for (const auto& expression : expressions)
@@ -405,6 +406,11 @@ void ExpressionKind::hash(Hasher& hasher) const
 {
     hasher.combine(static_cast<std::uint64_t>(index()));
     hashFields(hasher, *this, TokenContents());
+}
+
+bool ExpressionList::operator==(const ExpressionList& other) const
+{
+    return std::equal(begin(), end(), other.begin(), other.end());
 }
 
 bool Expression::operator==(const Expression& other) const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <new>
@@ -74,11 +75,14 @@ private:
 };
 
 struct Expression;
+class ExpressionList;
 
 namespace detail {
 
 // What every syntax node starts with. The count is atomic because trees may
-// be dropped on any thread.
+// be dropped on any thread. The header's last two bytes are free: a case
+// whose first field is a one-byte operation derives from the header, rather
+// than following it in a Node, and so keeps the operation there.
 struct NodeHeader {
     std::atomic<std::uint32_t> count{1};
     // The case, as ExpressionKind::index() gives it.
@@ -89,8 +93,9 @@ struct NodeHeader {
     NodeHeader(std::uint8_t index, bool inArena) : index(index), inArena(inArena) {}
 };
 
-// A node of one case, initialised field by field from the arguments where it
-// is stored, without a temporary that would be moved in.
+// A node of a case that does not hold its own header, initialised field by
+// field from the arguments where it is stored, without a temporary that would
+// be moved in.
 template <typename Case>
 struct Node : NodeHeader {
     template <typename... Fields>
@@ -139,11 +144,15 @@ public:
     static ExpressionKind assignment(std::string name, Expression value);
     static ExpressionKind invocation(Expression callee, std::vector<Expression> arguments);
     static ExpressionKind list(std::vector<Expression> elements);
-    // A node of any case, its fields forwarded straight into it, so that each
-    // subexpression is moved only once; placed in the arena when one is given
-    // (the parser builds a whole document's tree in one).
+    // A node of any case without a list, its fields forwarded straight into
+    // it, so that each subexpression is moved only once; placed in the arena
+    // when one is given (the parser builds a whole document's tree in one).
     template <typename Case, typename... Fields>
     static ExpressionKind make(NodeArena* arena, Fields&&... fields);
+    // The same for a case whose last field is an ExpressionList: `items` are
+    // moved into it, and so out of the span.
+    template <typename Case, typename... Fields>
+    static ExpressionKind makeWithList(NodeArena* arena, std::span<Expression> items, Fields&&... fields);
 
     // Without a node, as only a moved-from kind is: index() 0, as() null.
     ExpressionKind() = default;
@@ -179,7 +188,7 @@ public:
         static_assert(indexOf<Case> != 0xFF);
         if (!node_ || node_->index != indexOf<Case>)
             return nullptr;
-        return &static_cast<const detail::Node<Case>*>(node_)->value;
+        return fieldsOf<Case>(node_);
     }
 
     bool operator==(const ExpressionKind& other) const;
@@ -193,6 +202,19 @@ private:
     // in a node of its own so as to be no larger than an expression.
     static constexpr std::uint8_t functionIndex = 8;
 
+    // The node of a case: the case itself when it holds its own header.
+    template <typename Case>
+    using NodeOf = std::conditional_t<std::is_base_of_v<detail::NodeHeader, Case>, Case, detail::Node<Case>>;
+    // The fields of `node`, which is of the case.
+    template <typename Case>
+    static Case* fieldsOf(detail::NodeHeader* node)
+    {
+        if constexpr (std::is_base_of_v<detail::NodeHeader, Case>)
+            return static_cast<Case*>(node);
+        else
+            return &static_cast<detail::Node<Case>*>(node)->value;
+    }
+
     explicit ExpressionKind(detail::NodeHeader* node) : node_(node) {}
     // Drops the reference to `node`, and the node itself with the last one.
     static void release(detail::NodeHeader* node) noexcept;
@@ -202,7 +224,8 @@ private:
     static void destroy(detail::NodeHeader* node, Holds& holds) noexcept;
     // Releases the kind's node with `holds`, leaving the kind without one.
     static void drop(ExpressionKind& kind, Holds& holds) noexcept;
-    static void drop(std::vector<Expression>& expressions, Holds& holds) noexcept;
+    // Drops every expression of the list and ends it.
+    static void drop(const ExpressionList& expressions, Holds& holds) noexcept;
 
     detail::NodeHeader* node_ = nullptr;
 };
@@ -227,14 +250,54 @@ struct Expression {
     void hash(Hasher& hasher, std::span<const Token> tokens) const;
 };
 
-struct ExpressionKind::Binary {
+// The arguments of a call or the elements of a list literal. They lie right
+// after their node, in the same piece of memory, so that a list costs no
+// allocation of its own; the node's teardown ends them.
+class ExpressionList {
+public:
+    std::size_t size() const { return size_; }
+    bool empty() const { return size_ == 0; }
+    const Expression& operator[](std::size_t index) const { return first_[index]; }
+    const Expression* begin() const { return first_; }
+    const Expression* end() const { return first_ + size_; }
+
+    bool operator==(const ExpressionList& other) const;
+
+private:
+    friend class ExpressionKind;
+
+    ExpressionList(Expression* first, std::size_t size) : first_(first), size_(size) {}
+
+    Expression* first_;
+    std::size_t size_;
+};
+
+// The operation lies in the header's spare bytes: a binary node is five
+// words rather than six.
+struct ExpressionKind::Binary : private detail::NodeHeader {
     BinaryOperation operation;
     Expression left;
     Expression right;
+
+private:
+    friend class ExpressionKind;
+
+    Binary(std::uint8_t index, bool inArena, BinaryOperation operation, Expression&& left, Expression&& right)
+        : NodeHeader(index, inArena), operation(operation), left(std::move(left)), right(std::move(right))
+    {
+    }
 };
-struct ExpressionKind::Unary {
+struct ExpressionKind::Unary : private detail::NodeHeader {
     UnaryOperation operation;
     Expression operand;
+
+private:
+    friend class ExpressionKind;
+
+    Unary(std::uint8_t index, bool inArena, UnaryOperation operation, Expression&& operand)
+        : NodeHeader(index, inArena), operation(operation), operand(std::move(operand))
+    {
+    }
 };
 // A literal: a number or a string from a literal token, or the anonymous
 // function of a table literal. A parsed literal shares its token's box rather
@@ -258,17 +321,20 @@ struct ExpressionKind::Assignment {
 // Every argument is an assignment whose name is the argument's label.
 struct ExpressionKind::Invocation {
     Expression callee;
-    std::vector<Expression> arguments;
+    ExpressionList arguments;
 };
 struct ExpressionKind::List {
-    std::vector<Expression> elements;
+    ExpressionList elements;
 };
 
 template <typename Case, typename... Fields>
 ExpressionKind ExpressionKind::make(NodeArena* arena, Fields&&... fields)
 {
-    using Built = detail::Node<Case>;
+    using Built = NodeOf<Case>;
     static_assert(indexOf<Case> != 0xFF);
+    // A list shares its node's memory, so a node holding one must be built
+    // with it.
+    static_assert(!std::is_same_v<Case, Invocation> && !std::is_same_v<Case, List>, "use makeWithList");
     void* memory = arena ? arena->allocate(sizeof(Built), alignof(Built)) : ::operator new(sizeof(Built));
     try {
         return ExpressionKind(new (memory) Built(indexOf<Case>, arena != nullptr, std::forward<Fields>(fields)...));
@@ -279,6 +345,34 @@ ExpressionKind ExpressionKind::make(NodeArena* arena, Fields&&... fields)
             ::operator delete(memory);
         throw;
     }
+}
+
+template <typename Case, typename... Fields>
+ExpressionKind ExpressionKind::makeWithList(NodeArena* arena, std::span<Expression> items, Fields&&... fields)
+{
+    using Built = detail::Node<Case>;
+    static_assert(std::is_same_v<Case, Invocation> || std::is_same_v<Case, List>);
+    static_assert(sizeof(Built) % alignof(Expression) == 0 && alignof(Built) >= alignof(Expression));
+    const std::size_t size = sizeof(Built) + items.size() * sizeof(Expression);
+    void* memory = arena ? arena->allocate(size, alignof(Built)) : ::operator new(size);
+    auto* first = reinterpret_cast<Expression*>(static_cast<std::byte*>(memory) + sizeof(Built));
+    Built* node;
+    try {
+        node = new (memory) Built(indexOf<Case>, arena != nullptr, std::forward<Fields>(fields)...,
+                                  ExpressionList(first, items.size()));
+    } catch (...) {
+        if (arena)
+            arena->release();
+        else
+            ::operator delete(memory);
+        throw;
+    }
+    // Moving an expression throws nothing, so once the node stands there is
+    // nothing left to undo.
+    static_assert(std::is_nothrow_move_constructible_v<Expression>);
+    for (Expression& item : items)
+        new (first++) Expression(std::move(item));
+    return ExpressionKind(node);
 }
 
 // What a user-defined function is made of; shared by the function statement

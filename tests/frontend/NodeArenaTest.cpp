@@ -210,6 +210,43 @@ TEST(NodeArena, NodesWithAndWithoutAnArenaMix)
     EXPECT_EQ(ASTWriter::writeExpression(mixed), "(\u00D7 m m)");
 }
 
+// A list's expressions lie right after its node, and one too long for an
+// arena block gets a block of its own. Each stays in its place, and a copy of
+// the node outlives the rest of its tree.
+TEST(NodeArena, ListsAndCallsOfAnyLengthKeepTheirExpressions)
+{
+    for (const std::size_t count : {0u, 1u, 3u, 5000u}) {
+        std::string list = "[";
+        std::string call = "f(";
+        for (std::size_t index = 0; index < count; ++index) {
+            list += (index > 0 ? ", " : "") + std::to_string(index);
+            call += (index > 0 ? ", a" : "a") + std::to_string(index) + ": " + std::to_string(index);
+        }
+        const Expression parsedList = *parse(list + "]").at(0).asExpression();
+        const Expression parsedCall = *parse(call + ")").at(0).asExpression();
+        const auto* elements = parsedList.data.as<ExpressionKind::List>();
+        const auto* invocation = parsedCall.data.as<ExpressionKind::Invocation>();
+        ASSERT_TRUE(elements && invocation) << count;
+        ASSERT_EQ(elements->elements.size(), count);
+        ASSERT_EQ(invocation->arguments.size(), count);
+        EXPECT_EQ(elements->elements.empty(), count == 0);
+        for (std::size_t index = 0; index < count; ++index) {
+            const auto number = std::to_string(index);
+            EXPECT_EQ(ASTWriter::writeExpression(elements->elements[index]), number + "/1") << count;
+            EXPECT_EQ(ASTWriter::writeExpression(invocation->arguments[index]), "(a" + number + " = " + number + "/1)")
+                << count;
+        }
+        // Built again by hand from copies of its expressions, each node is
+        // equal to the parsed one.
+        const std::vector<Expression> elementCopies(elements->elements.begin(), elements->elements.end());
+        const std::vector<Expression> argumentCopies(invocation->arguments.begin(), invocation->arguments.end());
+        EXPECT_EQ(parsedList, (Expression{ExpressionKind::list(elementCopies), parsedList.token})) << count;
+        EXPECT_EQ(parsedCall, (Expression{ExpressionKind::invocation(invocation->callee, argumentCopies),
+                                          parsedCall.token}))
+            << count;
+    }
+}
+
 // Assigning a kind drops the node it held and keeps the one it gets, even
 // when both are the same.
 TEST(NodeArena, AssignedKindsKeepTheirNodes)
