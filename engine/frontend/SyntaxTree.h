@@ -215,6 +215,11 @@ private:
             return &static_cast<detail::Node<Case>*>(node)->value;
     }
 
+    // The node `construct` builds in `size` bytes of memory, from the arena
+    // when one is given; the memory goes back if building throws.
+    template <typename Built, typename Construct>
+    static Built* place(NodeArena* arena, std::size_t size, Construct&& construct);
+
     explicit ExpressionKind(detail::NodeHeader* node) : node_(node) {}
     // Drops the reference to `node`, and the node itself with the last one.
     static void release(detail::NodeHeader* node) noexcept;
@@ -327,17 +332,12 @@ struct ExpressionKind::List {
     ExpressionList elements;
 };
 
-template <typename Case, typename... Fields>
-ExpressionKind ExpressionKind::make(NodeArena* arena, Fields&&... fields)
+template <typename Built, typename Construct>
+Built* ExpressionKind::place(NodeArena* arena, std::size_t size, Construct&& construct)
 {
-    using Built = NodeOf<Case>;
-    static_assert(indexOf<Case> != 0xFF);
-    // A list shares its node's memory, so a node holding one must be built
-    // with it.
-    static_assert(!std::is_same_v<Case, Invocation> && !std::is_same_v<Case, List>, "use makeWithList");
-    void* memory = arena ? arena->allocate(sizeof(Built), alignof(Built)) : ::operator new(sizeof(Built));
+    void* memory = arena ? arena->allocate(size, alignof(Built)) : ::operator new(size);
     try {
-        return ExpressionKind(new (memory) Built(indexOf<Case>, arena != nullptr, std::forward<Fields>(fields)...));
+        return construct(memory);
     } catch (...) {
         if (arena)
             arena->release();
@@ -348,25 +348,30 @@ ExpressionKind ExpressionKind::make(NodeArena* arena, Fields&&... fields)
 }
 
 template <typename Case, typename... Fields>
+ExpressionKind ExpressionKind::make(NodeArena* arena, Fields&&... fields)
+{
+    using Built = NodeOf<Case>;
+    static_assert(indexOf<Case> != 0xFF);
+    // A list shares its node's memory, so a node holding one must be built
+    // with it.
+    static_assert(!std::is_same_v<Case, Invocation> && !std::is_same_v<Case, List>, "use makeWithList");
+    return ExpressionKind(place<Built>(arena, sizeof(Built), [&](void* memory) {
+        return new (memory) Built(indexOf<Case>, arena != nullptr, std::forward<Fields>(fields)...);
+    }));
+}
+
+template <typename Case, typename... Fields>
 ExpressionKind ExpressionKind::makeWithList(NodeArena* arena, std::span<Expression> items, Fields&&... fields)
 {
     using Built = detail::Node<Case>;
     static_assert(std::is_same_v<Case, Invocation> || std::is_same_v<Case, List>);
     static_assert(sizeof(Built) % alignof(Expression) == 0 && alignof(Built) >= alignof(Expression));
-    const std::size_t size = sizeof(Built) + items.size() * sizeof(Expression);
-    void* memory = arena ? arena->allocate(size, alignof(Built)) : ::operator new(size);
-    auto* first = reinterpret_cast<Expression*>(static_cast<std::byte*>(memory) + sizeof(Built));
-    Built* node;
-    try {
-        node = new (memory) Built(indexOf<Case>, arena != nullptr, std::forward<Fields>(fields)...,
-                                  ExpressionList(first, items.size()));
-    } catch (...) {
-        if (arena)
-            arena->release();
-        else
-            ::operator delete(memory);
-        throw;
-    }
+    Expression* first = nullptr;
+    Built* node = place<Built>(arena, sizeof(Built) + items.size() * sizeof(Expression), [&](void* memory) {
+        first = reinterpret_cast<Expression*>(static_cast<std::byte*>(memory) + sizeof(Built));
+        return new (memory)
+            Built(indexOf<Case>, arena != nullptr, std::forward<Fields>(fields)..., ExpressionList(first, items.size()));
+    });
     // Moving an expression throws nothing, so once the node stands there is
     // nothing left to undo.
     static_assert(std::is_nothrow_move_constructible_v<Expression>);
