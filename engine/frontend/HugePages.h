@@ -10,6 +10,9 @@
 
 namespace engine {
 
+// The size of a huge page on the systems that have them.
+inline constexpr std::size_t hugePageSize = std::size_t{2} << 20;
+
 // Asks the system to back the whole 2 MB pages inside [begin, begin + size)
 // with huge pages. A long document's token list and tree are tens of
 // megabytes written once, front to back; in 4 KB pages a fresh process spends
@@ -18,7 +21,7 @@ namespace engine {
 inline void adviseHugePages([[maybe_unused]] void* begin, [[maybe_unused]] std::size_t size)
 {
 #if defined(__linux__) && defined(MADV_HUGEPAGE)
-    constexpr std::uintptr_t hugePage = std::uintptr_t{2} << 20;
+    constexpr std::uintptr_t hugePage = hugePageSize;
     const auto start = (reinterpret_cast<std::uintptr_t>(begin) + hugePage - 1) & ~(hugePage - 1);
     const auto end = (reinterpret_cast<std::uintptr_t>(begin) + size) & ~(hugePage - 1);
     if (end > start)
@@ -34,8 +37,7 @@ inline void releaseUnusedPages([[maybe_unused]] void* begin, [[maybe_unused]] st
                                [[maybe_unused]] std::size_t size)
 {
 #if defined(__linux__) && defined(MADV_HUGEPAGE)
-    constexpr std::size_t hugePage = std::size_t{2} << 20;
-    if (size - used < hugePage / 4)
+    if (size - used < hugePageSize / 4)
         return;
     static const auto page = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
     const auto start = (reinterpret_cast<std::uintptr_t>(begin) + used + page - 1) & ~(page - 1);

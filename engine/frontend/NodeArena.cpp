@@ -58,8 +58,7 @@ void* NodeArena::allocateBlock(std::size_t size)
     const std::size_t head = (blockSize - address % blockSize) % blockSize;
     if (head > 0)
         munmap(raw, head);
-    if (head < blockSize)
-        munmap(raw + head + size, blockSize - head);
+    munmap(raw + head + size, blockSize - head);
     return raw + head;
 #else
     return ::operator new(size, std::align_val_t{blockSize});
@@ -94,7 +93,7 @@ void NodeArena::recycle(Block* blocks)
     const std::lock_guard lock(shared.mutex);
     while (blocks) {
         Block* previous = blocks->previous;
-        if (blocks->size == blockSize - sizeof(Block) && shared.count < maxPooledBlocks) {
+        if (blocks->size == blockCapacity && shared.count < maxPooledBlocks) {
             blocks->previous = static_cast<Block*>(shared.blocks);
             shared.blocks = blocks;
             ++shared.count;
@@ -128,13 +127,12 @@ void* NodeArena::allocateInNewBlock(std::size_t size, std::size_t alignment)
     static_assert(sizeof(Block) % alignof(std::max_align_t) == 0);
     if (alignment > alignof(std::max_align_t) || size > SIZE_MAX / 2)
         throw std::bad_alloc();
-    constexpr std::size_t capacity = blockSize - sizeof(Block);
-    Block* block = size <= capacity ? reusedBlock() : nullptr;
+    Block* block = size <= blockCapacity ? reusedBlock() : nullptr;
     if (!block) {
         // A larger piece gets a block of its own, of whole blocks; it starts
         // within the first blockSize bytes, so of() finds its header all the
         // same.
-        const std::size_t total = size > capacity ? (sizeof(Block) + size + blockSize - 1) / blockSize * blockSize
+        const std::size_t total = size > blockCapacity ? (sizeof(Block) + size + blockSize - 1) / blockSize * blockSize
                                                   : blockSize;
         block = static_cast<Block*>(allocateBlock(total));
         block->size = total - sizeof(Block);
@@ -146,7 +144,7 @@ void* NodeArena::allocateInNewBlock(std::size_t size, std::size_t alignment)
     next_ = begin + size;
     // Nothing follows a large piece: past the block's first blockSize bytes,
     // of() would not find the header.
-    end_ = size > capacity ? next_ : begin + block->size;
+    end_ = size > blockCapacity ? next_ : begin + block->size;
     return begin;
 }
 

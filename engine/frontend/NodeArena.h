@@ -75,6 +75,8 @@ private:
         std::size_t size;
         NodeArena* arena;
     };
+    // What a block of blockSize holds after its header.
+    static constexpr std::size_t blockCapacity = blockSize - sizeof(Block);
 
     NodeArena() = default;
     ~NodeArena();

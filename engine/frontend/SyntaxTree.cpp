@@ -164,48 +164,43 @@ void ExpressionKind::drop(const ExpressionList& expressions, Holds& holds) noexc
     }
 }
 
+// Subexpressions go first with the same holds; what is left of the node then
+// has only its own fields to free.
+template <typename Case>
+void ExpressionKind::destroyAs(detail::NodeHeader* node, Holds& holds) noexcept
+{
+    auto& fields = *fieldsOf<Case>(node);
+    if constexpr (std::is_same_v<Case, Binary>) {
+        drop(fields.left.data, holds);
+        drop(fields.right.data, holds);
+    } else if constexpr (std::is_same_v<Case, Unary>) {
+        drop(fields.operand.data, holds);
+    } else if constexpr (std::is_same_v<Case, Grouping>) {
+        drop(fields.inner.data, holds);
+    } else if constexpr (std::is_same_v<Case, Assignment>) {
+        drop(fields.value.data, holds);
+    } else if constexpr (std::is_same_v<Case, Invocation>) {
+        drop(fields.callee.data, holds);
+        drop(fields.arguments, holds);
+    } else if constexpr (std::is_same_v<Case, List>) {
+        drop(fields.elements, holds);
+    }
+    std::destroy_at(static_cast<NodeOf<Case>*>(node));
+}
+
 void ExpressionKind::destroy(detail::NodeHeader* node, Holds& holds) noexcept
 {
-    // Subexpressions go first with the same holds; what is left of the node
-    // then has only its own fields to free.
+    // At each case's index(); the function statement's definition last.
+    static constexpr void (*destroyers[])(detail::NodeHeader*, Holds&) noexcept = {
+        &destroyAs<Binary>,     &destroyAs<Unary>,    &destroyAs<Value>,
+        &destroyAs<Reference>,  &destroyAs<Grouping>, &destroyAs<Assignment>,
+        &destroyAs<Invocation>, &destroyAs<List>,     &destroyAs<FunctionDefinition>,
+    };
+    static_assert(indexOf<Binary> == 0 && indexOf<Unary> == 1 && indexOf<Value> == 2 && indexOf<Reference> == 3
+                  && indexOf<Grouping> == 4 && indexOf<Assignment> == 5 && indexOf<Invocation> == 6
+                  && indexOf<List> == 7 && functionIndex == 8);
     const bool inArena = node->inArena;
-    switch (node->index) {
-    case indexOf<Binary>:
-        drop(fieldsOf<Binary>(node)->left.data, holds);
-        drop(fieldsOf<Binary>(node)->right.data, holds);
-        std::destroy_at(static_cast<NodeOf<Binary>*>(node));
-        break;
-    case indexOf<Unary>:
-        drop(fieldsOf<Unary>(node)->operand.data, holds);
-        std::destroy_at(static_cast<NodeOf<Unary>*>(node));
-        break;
-    case indexOf<Value>:
-        std::destroy_at(static_cast<NodeOf<Value>*>(node));
-        break;
-    case indexOf<Reference>:
-        std::destroy_at(static_cast<NodeOf<Reference>*>(node));
-        break;
-    case indexOf<Grouping>:
-        drop(fieldsOf<Grouping>(node)->inner.data, holds);
-        std::destroy_at(static_cast<NodeOf<Grouping>*>(node));
-        break;
-    case indexOf<Assignment>:
-        drop(fieldsOf<Assignment>(node)->value.data, holds);
-        std::destroy_at(static_cast<NodeOf<Assignment>*>(node));
-        break;
-    case indexOf<Invocation>:
-        drop(fieldsOf<Invocation>(node)->callee.data, holds);
-        drop(fieldsOf<Invocation>(node)->arguments, holds);
-        std::destroy_at(static_cast<NodeOf<Invocation>*>(node));
-        break;
-    case indexOf<List>:
-        drop(fieldsOf<List>(node)->elements, holds);
-        std::destroy_at(static_cast<NodeOf<List>*>(node));
-        break;
-    default:
-        std::destroy_at(static_cast<NodeOf<FunctionDefinition>*>(node));
-        break;
-    }
+    destroyers[node->index](node, holds);
     if (inArena)
         holds.add(NodeArena::of(node));
     else

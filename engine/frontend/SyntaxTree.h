@@ -227,6 +227,9 @@ private:
     // that a tree torn down at once drops them on its arena at once.
     static void release(detail::NodeHeader* node, Holds& holds) noexcept;
     static void destroy(detail::NodeHeader* node, Holds& holds) noexcept;
+    // The same for a node known to be of `Case`.
+    template <typename Case>
+    static void destroyAs(detail::NodeHeader* node, Holds& holds) noexcept;
     // Releases the kind's node with `holds`, leaving the kind without one.
     static void drop(ExpressionKind& kind, Holds& holds) noexcept;
     // Drops every expression of the list and ends it.

@@ -6,25 +6,32 @@
 
 namespace engine {
 
+namespace detail {
+
+// The first and the last word of `size` bytes, which between them cover any
+// size from one word to two.
+template <typename Word>
+inline void copyEnds(unsigned char* to, const unsigned char* from, std::size_t size)
+{
+    Word head;
+    Word tail;
+    std::memcpy(&head, from, sizeof(Word));
+    std::memcpy(&tail, from + size - sizeof(Word), sizeof(Word));
+    std::memcpy(to, &head, sizeof(Word));
+    std::memcpy(to + size - sizeof(Word), &tail, sizeof(Word));
+}
+
+} // namespace detail
+
 // Copies `size` bytes that do not overlap. Most pieces the engine copies are
 // a word or a short name: up to 16 bytes go with at most two overlapping
 // loads and stores, which beats a call to memcpy.
 inline void copySmall(unsigned char* to, const unsigned char* from, std::size_t size)
 {
     if (size >= 8 && size <= 16) {
-        std::uint64_t head;
-        std::uint64_t tail;
-        std::memcpy(&head, from, 8);
-        std::memcpy(&tail, from + size - 8, 8);
-        std::memcpy(to, &head, 8);
-        std::memcpy(to + size - 8, &tail, 8);
+        detail::copyEnds<std::uint64_t>(to, from, size);
     } else if (size >= 4 && size < 8) {
-        std::uint32_t head;
-        std::uint32_t tail;
-        std::memcpy(&head, from, 4);
-        std::memcpy(&tail, from + size - 4, 4);
-        std::memcpy(to, &head, 4);
-        std::memcpy(to + size - 4, &tail, 4);
+        detail::copyEnds<std::uint32_t>(to, from, size);
     } else if (size < 4) {
         // One to three bytes: the first, the middle and the last.
         if (size != 0) {
