@@ -300,10 +300,12 @@ private:
     std::array<Slot, slotCount> slots_;
 };
 
-// Typical documents hold about one token per three bytes; reserving that
-// many up front spares most regrowth of a long token list.
-constexpr std::size_t bytesPerToken = 3;
-// The reservation stops here (about 300 MB of address space), so a huge text
+// Documents of short lines hold up to one token per two bytes (typical ones
+// about one per three). Reserving that many up front spares the regrowth of
+// a long token list, which copies it and faults in fresh memory for all of
+// it.
+constexpr std::size_t bytesPerToken = 2;
+// The reservation stops here (about 130 MB of address space), so a huge text
 // does not claim address space it may never use; longer lists simply grow.
 // Below it, reserved memory that no token reaches is never touched, and a
 // long document's list never moves.

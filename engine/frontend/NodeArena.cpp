@@ -1,8 +1,11 @@
 #include "frontend/NodeArena.h"
 
+#include "frontend/HugePages.h"
+
 #include <cstdint>
 #include <mutex>
 #include <new>
+#include <utility>
 
 #if defined(__linux__)
 #include <sys/mman.h>
@@ -11,6 +14,13 @@
 namespace engine {
 
 namespace {
+
+// Only mapped memory can be given back a block at a time.
+#if defined(__linux__)
+constexpr bool mapsRuns = true;
+#else
+constexpr bool mapsRuns = false;
+#endif
 
 // The pool keeps at most this many blocks (16 MB), enough for the tree of a
 // document of some forty thousand lines; more are freed.
@@ -39,7 +49,7 @@ Pool& pool()
 // 100,000-line document's peak). A fresh mapping usually lands right below
 // the last one, and so aligned and merged with it; otherwise a block's worth
 // more is mapped and its unaligned ends cut away.
-void* NodeArena::allocateBlock(std::size_t size)
+void* NodeArena::allocateBlock(std::size_t size, std::size_t alignment)
 {
 #if defined(__linux__)
     constexpr int protection = PROT_READ | PROT_WRITE;
@@ -47,33 +57,35 @@ void* NodeArena::allocateBlock(std::size_t size)
     void* memory = mmap(nullptr, size, protection, flags, -1, 0);
     if (memory == MAP_FAILED)
         throw std::bad_alloc();
-    if (reinterpret_cast<std::uintptr_t>(memory) % blockSize == 0)
+    if (reinterpret_cast<std::uintptr_t>(memory) % alignment == 0)
         return memory;
     munmap(memory, size);
-    const std::size_t padded = size + blockSize;
+    const std::size_t padded = size + alignment;
     auto* raw = static_cast<std::byte*>(mmap(nullptr, padded, protection, flags, -1, 0));
     if (raw == MAP_FAILED)
         throw std::bad_alloc();
     const auto address = reinterpret_cast<std::uintptr_t>(raw);
-    const std::size_t head = (blockSize - address % blockSize) % blockSize;
+    const std::size_t head = (alignment - address % alignment) % alignment;
     if (head > 0)
         munmap(raw, head);
-    munmap(raw + head + size, blockSize - head);
+    munmap(raw + head + size, alignment - head);
     return raw + head;
 #else
-    return ::operator new(size, std::align_val_t{blockSize});
+    return ::operator new(size, std::align_val_t{alignment});
 #endif
 }
 
-void NodeArena::freeBlock(Block* block)
+void NodeArena::freeBlock(Block* block) { freeMemory(block, sizeof(Block) + block->size); }
+
+void NodeArena::freeMemory(void* memory, std::size_t size)
 {
-    const std::size_t size = sizeof(Block) + block->size;
 #if defined(__linux__)
-    munmap(block, size);
+    munmap(memory, size);
 #else
-    ::operator delete(block, size, std::align_val_t{blockSize});
+    ::operator delete(memory, size, std::align_val_t{blockSize});
 #endif
 }
+
 
 NodeArena::Block* NodeArena::reusedBlock()
 {
@@ -104,12 +116,43 @@ void NodeArena::recycle(Block* blocks)
     }
 }
 
+// A long document's tree is tens of megabytes written once. In 4 KB pages a
+// fresh process spends about as long faulting them in as building the tree,
+// so past its first runs' worth of single blocks an arena maps whole runs
+// aligned to a huge page, and asks for one.
+NodeArena::Block* NodeArena::takeBlock()
+{
+    Block* block = runNext_ != runEnd_ ? nullptr : reusedBlock();
+    if (block)
+        return block;
+    if (runNext_ != runEnd_) {
+        block = reinterpret_cast<Block*>(std::exchange(runNext_, runNext_ + blockSize));
+    } else if (!mapsRuns || blockCount_ < singleBlocks) {
+        block = static_cast<Block*>(allocateBlock(blockSize));
+    } else {
+        constexpr std::size_t runSize = blocksPerRun * blockSize;
+        static_assert(runSize == hugePageSize);
+        auto* run = static_cast<std::byte*>(allocateBlock(runSize, runSize));
+        adviseHugePages(run, runSize);
+        runNext_ = run + blockSize;
+        runEnd_ = run + runSize;
+        block = reinterpret_cast<Block*>(run);
+    }
+    block->size = blockCapacity;
+    return block;
+}
+
 NodeArena* NodeArena::create() { return new NodeArena(); }
 
 NodeArena::~NodeArena() { recycle(blocks_); }
 
 void NodeArena::close()
 {
+    // The rest of the last run goes back to the system: a run is one huge
+    // page, backed whole, and the tree is complete.
+    if (runNext_ != runEnd_)
+        freeMemory(runNext_, static_cast<std::size_t>(runEnd_ - runNext_));
+    runNext_ = runEnd_ = nullptr;
     if (holds_.fetch_sub(creatorBias - allocations_, std::memory_order_acq_rel) == creatorBias - allocations_)
         delete this;
 }
@@ -127,16 +170,18 @@ void* NodeArena::allocateInNewBlock(std::size_t size, std::size_t alignment)
     static_assert(sizeof(Block) % alignof(std::max_align_t) == 0);
     if (alignment > alignof(std::max_align_t) || size > SIZE_MAX / 2)
         throw std::bad_alloc();
-    Block* block = size <= blockCapacity ? reusedBlock() : nullptr;
-    if (!block) {
+    Block* block = nullptr;
+    if (size <= blockCapacity) {
+        block = takeBlock();
+    } else {
         // A larger piece gets a block of its own, of whole blocks; it starts
         // within the first blockSize bytes, so of() finds its header all the
         // same.
-        const std::size_t total = size > blockCapacity ? (sizeof(Block) + size + blockSize - 1) / blockSize * blockSize
-                                                  : blockSize;
+        const std::size_t total = (sizeof(Block) + size + blockSize - 1) / blockSize * blockSize;
         block = static_cast<Block*>(allocateBlock(total));
         block->size = total - sizeof(Block);
     }
+    ++blockCount_;
     block->previous = blocks_;
     block->arena = this;
     blocks_ = block;

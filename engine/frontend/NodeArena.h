@@ -85,11 +85,19 @@ private:
     // limit: every keystroke parses the whole document anew, and memory given
     // back to the system would have to be faulted in and cleared each time.
     static Block* reusedBlock();
-    // Memory of `size` bytes, a multiple of blockSize, aligned to blockSize;
-    // and its return.
-    static void* allocateBlock(std::size_t size);
+    // A block for the next piece: a spare one, a pooled one, or a new one.
+    Block* takeBlock();
+    // Memory of `size` bytes, a multiple of blockSize, aligned to `alignment`
+    // (itself a multiple of blockSize); and its return.
+    static void* allocateBlock(std::size_t size, std::size_t alignment = blockSize);
     static void freeBlock(Block* block);
+    static void freeMemory(void* memory, std::size_t size);
     static void recycle(Block* blocks);
+
+    // An arena maps its blocks this many at a time, as one huge page, once
+    // it holds singleBlocks of them and so is building a long document's tree.
+    static constexpr std::size_t blocksPerRun = 32;
+    static constexpr std::size_t singleBlocks = 8;
 
     // Holds are counted down from a bias while the creator allocates, so that
     // handing out memory needs no atomic operation; close() trades the bias
@@ -100,6 +108,10 @@ private:
     std::size_t allocations_ = 0;
     // The block being filled; it links to the ones filled before it.
     Block* blocks_ = nullptr;
+    std::size_t blockCount_ = 0;
+    // The blocks of the last run not used yet.
+    std::byte* runNext_ = nullptr;
+    std::byte* runEnd_ = nullptr;
     std::byte* next_ = nullptr;
     std::byte* end_ = nullptr;
     std::shared_ptr<const void> referred_;

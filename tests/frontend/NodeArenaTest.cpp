@@ -62,6 +62,38 @@ TEST(NodeArena, HandsOutAlignedMemoryThatDoesNotOverlap)
     }
 }
 
+// A long tree takes its blocks many at a time, and gives back the ones it
+// did not reach when its creator closes it. Every piece stays where it was,
+// usable and found by its address, until the last hold goes; the next long
+// tree reuses what the first gave up. A piece left in memory that was given
+// back faults.
+TEST(NodeArena, LongTreesKeepEveryPieceTheyWereGiven)
+{
+    constexpr std::size_t pieceCount = 150'000;
+    constexpr std::size_t pieceSize = 40;
+    for (int tree = 0; tree < 2; ++tree) {
+        NodeArena* arena = NodeArena::create();
+        std::vector<std::byte*> pieces;
+        for (std::size_t index = 0; index < pieceCount; ++index) {
+            // Now and then one too large for a block, between the runs.
+            const std::size_t size = index % 20'000 == 0 ? 70'000 : pieceSize;
+            auto* start = static_cast<std::byte*>(arena->allocate(size, 8));
+            ASSERT_EQ(&NodeArena::of(start), arena) << index;
+            std::memcpy(start, &index, sizeof index);
+            pieces.push_back(start);
+        }
+        arena->close();
+        for (std::size_t index = 0; index < pieces.size(); ++index) {
+            std::size_t stored = 0;
+            std::memcpy(&stored, pieces[index], sizeof stored);
+            ASSERT_EQ(stored, index) << tree;
+            ASSERT_EQ(&NodeArena::of(pieces[index]), arena) << index;
+            std::memset(pieces[index] + sizeof stored, 0x5A, pieceSize - sizeof stored);
+        }
+        arena->release(pieces.size());
+    }
+}
+
 TEST(NodeArena, AnArenaWithoutNodesGoesWithItsCreator)
 {
     const auto referred = std::make_shared<int>(7);
