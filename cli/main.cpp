@@ -239,7 +239,7 @@ int main(int argc, char** argv)
     if (commandLine.mode == OutputMode::ast)
         return printSyntaxTrees(source, name);
 
-    tarvine::Bridge bridge;
+    tarvine::Bridge bridge(tarvine::Bridge::Caching::off);
     bridge.execute(source);
     engine::Lexer::debugStep = false;
 

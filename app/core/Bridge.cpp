@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <exception>
+#include <optional>
 #include <span>
 
 #include "core/Layout.h"
@@ -62,19 +63,11 @@ const Bridge::RenderedLines& noLines()
 
 } // namespace
 
-Bridge::Bridge() : renderedOutputList_(noLines()) { updateCacheInfo(); }
+Bridge::Bridge(Caching caching) : caching_(caching), renderedOutputList_(noLines()) { updateCacheInfo(); }
 
 void Bridge::execute(std::string_view source)
 {
     try {
-        // The key covers the text, its tokens and its statements. Tokens and
-        // statements go to hashers of their own, each as the parser is done
-        // with them, so every one is hashed while it is still in the cache
-        // instead of in passes over the whole document.
-        engine::Hasher tokenHasher;
-        engine::Hasher statementHasher;
-        tokenHasher.combine(source);
-
         // Emptied once the statements that refer to its tokens are gone.
         const struct Clear {
             std::shared_ptr<std::vector<engine::Token>>& tokens;
@@ -84,44 +77,26 @@ void Bridge::execute(std::string_view source)
                     tokens->clear();
             }
         } clear{tokens_};
+        engine::Lexer::lex(source, tokenList());
         std::vector<engine::Statement> statements;
-        {
-            engine::Lexer::lex(source, tokenList());
-            const auto& tokens = *tokens_;
-            tokenHasher.combine(static_cast<std::uint64_t>(tokens.size()));
-            std::size_t tokensHashed = 0;
-            const auto hashTokens = [&](std::size_t end) {
-                if (end <= tokensHashed)
-                    return;
-                engine::Token::hashForKey(tokenHasher, std::span(tokens).subspan(tokensHashed, end - tokensHashed));
-                tokensHashed = end;
-            };
-            // Each node's token is fed as its index in the token list rather
-            // than its contents: the list itself is fed in full to the same
-            // key, so the index says the same for far less work, and the key
-            // still changes with the text, any token or any statement.
-            statements = engine::Parser::parse(tokens_, [&](const engine::Statement& statement, std::size_t tokensRead) {
-                hashTokens(tokensRead);
-                statement.hash(statementHasher, tokens);
-            });
-            hashTokens(tokens.size());
-        }
-        engine::Hasher hasher;
-        hasher.combine(tokenHasher.finalize());
-        hasher.combine(static_cast<std::uint64_t>(statements.size()));
-        hasher.combine(statementHasher.finalize());
-
-        const auto key = static_cast<std::int64_t>(hasher.finalize());
-        if (auto cached = cache_.find(key); cached != cache_.end()) {
-            publishResults(cached->second.first, cached->second.second);
-            return;
+        std::optional<std::int64_t> key;
+        if (caching_ == Caching::on) {
+            key = parseAndKey(source, statements);
+            if (auto cached = cache_.find(*key); cached != cache_.end()) {
+                publishResults(cached->second.first, cached->second.second);
+                return;
+            }
+        } else {
+            statements = engine::Parser::parse(tokens_);
         }
 
         ++interpretationCount_;
         const auto outputs = engine::Interpreter::interpret(statements, 0);
         publishResults(fileUnderLines(outputs, Layout::lineCount(source)), std::string());
-        cache_.insert_or_assign(key, CacheEntry{renderedOutputList_, errorOutput_});
-        pruneCache();
+        if (key) {
+            cache_.insert_or_assign(*key, CacheEntry{renderedOutputList_, errorOutput_});
+            pruneCache();
+        }
     } catch (const engine::MultiError<engine::InterpretError>& error) {
         publishResults(noLines(), joinMessages(error).message);
     } catch (const engine::MultiError<engine::ParseError>& error) {
@@ -131,6 +106,41 @@ void Bridge::execute(std::string_view source)
     } catch (...) {
         publishResults(noLines(), std::string(unexpectedErrorMessage));
     }
+}
+
+std::int64_t Bridge::parseAndKey(std::string_view source, std::vector<engine::Statement>& statements)
+{
+    // The key covers the text, its tokens and its statements. Tokens and
+    // statements go to hashers of their own, each as the parser is done with
+    // them, so every one is hashed while it is still in the cache instead of
+    // in passes over the whole document.
+    engine::Hasher tokenHasher;
+    engine::Hasher statementHasher;
+    tokenHasher.combine(source);
+    const auto& tokens = *tokens_;
+    tokenHasher.combine(static_cast<std::uint64_t>(tokens.size()));
+    std::size_t tokensHashed = 0;
+    const auto hashTokens = [&](std::size_t end) {
+        if (end <= tokensHashed)
+            return;
+        engine::Token::hashForKey(tokenHasher, std::span(tokens).subspan(tokensHashed, end - tokensHashed));
+        tokensHashed = end;
+    };
+    // Each node's token is fed as its index in the token list rather than its
+    // contents: the list itself is fed in full to the same key, so the index
+    // says the same for far less work, and the key still changes with the
+    // text, any token or any statement.
+    statements = engine::Parser::parse(tokens_, [&](const engine::Statement& statement, std::size_t tokensRead) {
+        hashTokens(tokensRead);
+        statement.hash(statementHasher, tokens);
+    });
+    hashTokens(tokens.size());
+
+    engine::Hasher hasher;
+    hasher.combine(tokenHasher.finalize());
+    hasher.combine(static_cast<std::uint64_t>(statements.size()));
+    hasher.combine(statementHasher.finalize());
+    return static_cast<std::int64_t>(hasher.finalize());
 }
 
 std::vector<engine::Token>& Bridge::tokenList()

@@ -13,6 +13,10 @@
 
 #include "frontend/Token.h"
 
+namespace engine {
+class Statement;
+}
+
 namespace tarvine {
 
 // The one object through which the app and tarvine-cli use the engine. It
@@ -38,7 +42,12 @@ public:
     // The error text of a failure that is none of the engine's errors.
     static constexpr std::string_view unexpectedErrorMessage = "Something unexpected happened";
 
-    Bridge();
+    // Whether execute keys and caches its results. A caller that evaluates
+    // once, like tarvine-cli, gains nothing from the key and turns it off:
+    // computing it is a fifth of a run.
+    enum class Caching { on, off };
+
+    explicit Bridge(Caching caching = Caching::on);
 
     // Lex, parse, and (on a cache miss) interpret and render `source`; never
     // throws: every error becomes errorOutput.
@@ -56,6 +65,9 @@ public:
     // a success.
     const std::string& errorOutput() const { return errorOutput_; }
 
+    // Parses the tokens just lexed from `source` into `statements`, and
+    // returns the document's cache key.
+    std::int64_t parseAndKey(std::string_view source, std::vector<engine::Statement>& statements);
     void updateCacheInfo();
     // Reports the size, then drops the oldest entry once the cache holds more
     // than maxCacheEntries.
@@ -76,6 +88,7 @@ private:
     void publishResults(RenderedLines renderedOutputList, std::string errorOutput);
     void notify(Field field) const;
 
+    Caching caching_;
     std::string cacheInfo_;
     // Never null.
     RenderedLines renderedOutputList_;

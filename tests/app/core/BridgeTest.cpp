@@ -34,6 +34,21 @@ TEST_P(BridgeDocuments, FileResultsUnderTheirLinesAndCacheOnlySuccesses)
     EXPECT_EQ(bridge.cacheSize(), GetParam().error.empty() ? 2u : 1u);
 }
 
+// A bridge without a cache publishes the same, and interprets every time.
+TEST_P(BridgeDocuments, GiveTheSameResultsWithoutACache)
+{
+    Bridge bridge(Bridge::Caching::off);
+    bridge.execute("0");
+    for (int run = 0; run < 2; ++run) {
+        bridge.execute(GetParam().source);
+        EXPECT_EQ(bridge.renderedOutputList(), GetParam().rendered);
+        EXPECT_EQ(bridge.errorOutput(), GetParam().error);
+    }
+    EXPECT_EQ(bridge.interpretationCount(), 1 + 2 * (GetParam().interpretations > 0));
+    EXPECT_EQ(bridge.cacheSize(), 0u);
+    EXPECT_EQ(bridge.cacheInfo(), "Cache Size: 0 entries");
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Documents, BridgeDocuments,
     testing::Values(
