@@ -39,32 +39,17 @@ bool isOneLine(std::string_view result)
     return !std::memchr(result.data(), '\n', result.size()) && !std::memchr(result.data(), '\r', result.size());
 }
 
-// The bytes a result takes on one line: each line feed shows as the three
-// bytes of U+21B5, and carriage returns are dropped.
-std::size_t oneLineSize(std::string_view result)
-{
-    std::size_t size = result.size();
-    for (const char c : result) {
-        if (c == '\n')
-            size += 2;
-        else if (c == '\r')
-            size -= 1;
-    }
-    return size;
-}
-
-// Writes a result that spans lines on one line, since it would break the
-// column: line feeds show as U+21B5. Returns the end of what it wrote.
-char* putOnOneLine(char* out, std::string_view result)
+// Appends a result that spans lines on one line, since it would break the
+// column: line feeds show as U+21B5, carriage returns are dropped.
+void appendOnOneLine(std::string& out, std::string_view result)
 {
     constexpr std::string_view lineFeedMark = "\u21B5";
     for (const char c : result) {
         if (c == '\n')
-            out = std::copy(lineFeedMark.begin(), lineFeedMark.end(), out);
+            out += lineFeedMark;
         else if (c != '\r')
-            *out++ = c;
+            out += c;
     }
-    return out;
 }
 
 // Whether every byte is ASCII other than a tab, so that the width is the
@@ -113,7 +98,7 @@ std::size_t displayWidth(std::string_view text)
     return width;
 }
 
-std::string formatForPeople(std::string_view source, const std::vector<std::string>& results)
+void writeForPeople(std::ostream& out, std::string_view source, const std::vector<std::string>& results)
 {
     const auto lines = splitLines(source);
     std::vector<std::size_t> widths;
@@ -124,37 +109,32 @@ std::string formatForPeople(std::string_view source, const std::vector<std::stri
         column = std::max(column, std::min(widths.back(), maxResultColumn));
     }
     const auto hasResult = [&](std::size_t i) { return i < results.size() && !results[i].empty(); };
-    const auto padding = [&](std::size_t i) { return column > widths[i] ? column - widths[i] : 0; };
 
-    // The report's size is known before it is written, so it is written
-    // into place rather than appended piece by piece.
-    std::size_t size = 0;
-    // Whether each result must be rewritten to stay on one line; most are not.
-    std::vector<bool> rewritten(lines.size());
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        size += lines[i].size() + 1;
-        if (hasResult(i)) {
-            rewritten[i] = !isOneLine(results[i]);
-            size += padding(i) + resultMarker.size() + (rewritten[i] ? oneLineSize(results[i]) : results[i].size());
-        }
-    }
-    std::string report(size, '\0');
-    char* out = report.data();
+    // Written a chunk at a time: a long document's report would otherwise be
+    // a second copy of it, and more, in memory.
+    constexpr std::size_t chunkSize = 64 * 1024;
+    std::string chunk;
+    chunk.reserve(chunkSize);
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const bool isLastEmptyLine = i + 1 == lines.size() && lines[i].empty() && i > 0;
         if (isLastEmptyLine && !hasResult(i))
             break; // the empty line after a final line feed
-        out = std::copy(lines[i].begin(), lines[i].end(), out);
+        chunk += lines[i];
         if (hasResult(i)) {
-            out = std::fill_n(out, padding(i), ' ');
-            out = std::copy(resultMarker.begin(), resultMarker.end(), out);
-            out = rewritten[i] ? putOnOneLine(out, results[i])
-                               : std::copy(results[i].begin(), results[i].end(), out);
+            chunk.append(column > widths[i] ? column - widths[i] : 0, ' ');
+            chunk += resultMarker;
+            if (isOneLine(results[i]))
+                chunk += results[i];
+            else
+                appendOnOneLine(chunk, results[i]);
         }
-        *out++ = '\n';
+        chunk += '\n';
+        if (chunk.size() >= chunkSize) {
+            out.write(chunk.data(), static_cast<std::streamsize>(chunk.size()));
+            chunk.clear();
+        }
     }
-    report.resize(static_cast<std::size_t>(out - report.data()));
-    return report;
+    out.write(chunk.data(), static_cast<std::streamsize>(chunk.size()));
 }
 
 } // namespace tarvine::cli

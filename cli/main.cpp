@@ -249,6 +249,6 @@ int main(int argc, char** argv)
     }
     if (!bridge.errorOutput().empty())
         return reportErrors(source, name, bridge.errorOutput());
-    std::cout << formatForPeople(source, bridge.renderedOutputList());
+    writeForPeople(std::cout, source, bridge.renderedOutputList());
     return success;
 }

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -101,15 +102,26 @@ TEST(Cli, TheColumnCountsTabsAndWideCharactersAnywhereInALine)
 
 TEST(Cli, AFileReadsAsItsTextOnStandardInput)
 {
+    // Its report is longer than one chunk of output: every line comes out
+    // once, in order, with its result.
     std::string text;
-    for (int i = 0; i < 2000; ++i)
-        text += "v" + std::to_string(i) + " = " + std::to_string(i) + " kg / 8\n";
+    std::vector<std::string> lines;
+    for (int i = 0; i < 5000; ++i) {
+        lines.push_back("v" + std::to_string(i) + " = " + std::to_string(i) + " kg / 8");
+        text += lines.back() + "\n";
+    }
     const auto fromFile = runCli({writeFile("long.calc", text)});
     const auto fromInput = runCli({}, text);
     EXPECT_EQ(fromFile.status, 0);
     EXPECT_EQ(fromFile.out, fromInput.out);
-    EXPECT_EQ(std::count(fromFile.out.begin(), fromFile.out.end(), '\n'), 2000);
-    EXPECT_TRUE(fromFile.out.ends_with("# 249.875 kg\n")) << fromFile.out.substr(fromFile.out.size() - 40);
+    std::istringstream report(fromFile.out);
+    std::size_t count = 0;
+    for (std::string line; std::getline(report, line); ++count) {
+        ASSERT_LT(count, lines.size());
+        ASSERT_TRUE(line.starts_with(lines[count] + " ") && line.find("  # ") != std::string::npos) << line;
+    }
+    EXPECT_EQ(count, lines.size());
+    EXPECT_TRUE(fromFile.out.ends_with("# 624.875 kg\n")) << fromFile.out.substr(fromFile.out.size() - 40);
 
     // An error names the file, and one at the line feed, past the line's
     // end, is shown with blanks and no arrow.
