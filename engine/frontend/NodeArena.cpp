@@ -118,15 +118,15 @@ void NodeArena::recycle(Block* blocks)
 
 // A long document's tree is tens of megabytes written once. In 4 KB pages a
 // fresh process spends about as long faulting them in as building the tree,
-// so past its first runs' worth of single blocks an arena maps whole runs
-// aligned to a huge page, and asks for one.
+// so once an arena holds singleBlocks blocks, it maps the next ones a run at
+// a time, aligned to a huge page, and asks for one.
 NodeArena::Block* NodeArena::takeBlock()
 {
-    Block* block = runNext_ != runEnd_ ? nullptr : reusedBlock();
-    if (block)
-        return block;
+    Block* block = nullptr;
     if (runNext_ != runEnd_) {
         block = reinterpret_cast<Block*>(std::exchange(runNext_, runNext_ + blockSize));
+    } else if (Block* pooled = reusedBlock()) {
+        return pooled; // pooled blocks are all of blockCapacity
     } else if (!mapsRuns || blockCount_ < singleBlocks) {
         block = static_cast<Block*>(allocateBlock(blockSize));
     } else {
