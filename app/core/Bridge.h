@@ -65,9 +65,6 @@ public:
     // a success.
     const std::string& errorOutput() const { return errorOutput_; }
 
-    // Parses the tokens just lexed from `source` into `statements`, and
-    // returns the document's cache key.
-    std::int64_t parseAndKey(std::string_view source, std::vector<engine::Statement>& statements);
     void updateCacheInfo();
     // Reports the size, then drops the oldest entry once the cache holds more
     // than maxCacheEntries.
@@ -85,6 +82,9 @@ private:
     // The list to lex into: the last one, memory and all, unless a syntax
     // tree from an earlier evaluation still refers to it.
     std::vector<engine::Token>& tokenList();
+    // Parses the tokens just lexed from `source` into `statements`, and
+    // returns the document's cache key.
+    std::int64_t parseAndKey(std::string_view source, std::vector<engine::Statement>& statements);
     void publishResults(RenderedLines renderedOutputList, std::string errorOutput);
     void notify(Field field) const;
 
