@@ -239,16 +239,24 @@ int main(int argc, char** argv)
     if (commandLine.mode == OutputMode::ast)
         return printSyntaxTrees(source, name);
 
-    tarvine::Bridge bridge(tarvine::Bridge::Caching::off);
-    bridge.execute(source);
+    tarvine::Bridge::RenderedLines results;
+    std::string errors;
+    {
+        // Gone before errors are located, which lexes the text again: its
+        // tokens' memory would otherwise be held twice.
+        tarvine::Bridge bridge(tarvine::Bridge::Caching::off);
+        bridge.execute(source);
+        results = bridge.sharedRenderedOutputList();
+        errors = bridge.errorOutput();
+    }
     engine::Lexer::debugStep = false;
 
     if (commandLine.mode == OutputMode::json) {
-        std::cout << resultsJson(bridge.renderedOutputList(), bridge.errorOutput()) << '\n';
-        return bridge.errorOutput().empty() ? success : documentHasErrors;
+        std::cout << resultsJson(*results, errors) << '\n';
+        return errors.empty() ? success : documentHasErrors;
     }
-    if (!bridge.errorOutput().empty())
-        return reportErrors(source, name, bridge.errorOutput());
-    writeForPeople(std::cout, source, bridge.renderedOutputList());
+    if (!errors.empty())
+        return reportErrors(source, name, errors);
+    writeForPeople(std::cout, source, *results);
     return success;
 }
