@@ -85,7 +85,8 @@ private:
     // limit: every keystroke parses the whole document anew, and memory given
     // back to the system would have to be faulted in and cleared each time.
     static Block* reusedBlock();
-    // A block for the next piece: a spare one, a pooled one, or a new one.
+    // A block for the next piece: the next of the last run, a pooled one, or
+    // a new one.
     Block* takeBlock();
     // Memory of `size` bytes, a multiple of blockSize, aligned to `alignment`
     // (itself a multiple of blockSize); and its return.

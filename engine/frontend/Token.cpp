@@ -45,37 +45,33 @@ constexpr std::size_t numberLiteralSize = 5 * 8;
 // unused part of its block may fall.
 static_assert(2 * sizeof(std::uint64_t) >= textBlock);
 
-// Puts a short text and its terminator. A string's storage holds
-// capacity() + 1 bytes (room to grow to its capacity with the terminator),
-// and texts are nearly always short: then one whole block is copied, and
-// the bytes past the text fall into the room of the fields after it, which
-// the caller writes next.
-[[gnu::always_inline]] inline unsigned char* putText(unsigned char* room, const std::string& text)
+// Puts a text and its terminator. Texts are nearly always short, and when
+// `block` bytes are readable from the text's start, that whole block is
+// copied: the bytes past the text fall into the room of the fields after it,
+// which the caller writes next.
+template <std::size_t block>
+[[gnu::always_inline]] inline unsigned char* putText(unsigned char* room, std::string_view text, bool blockReadable)
 {
-    const auto size = text.size();
-    if (size <= textBlock && text.capacity() + 1 >= textBlock) {
-        std::memcpy(room, text.data(), textBlock);
-        room[size] = Hasher::stringTerminator;
-        return room + size + 1;
+    static_assert(block <= textBlock);
+    if (blockReadable) {
+        std::memcpy(room, text.data(), block);
+        room[text.size()] = Hasher::stringTerminator;
+        return room + text.size() + 1;
     }
-    return Hasher::put(room, std::string_view(text));
+    return Hasher::put(room, text);
 }
 
-// A short lexeme's whole inline buffer is copied as one block, as a short
-// string's is above; the bytes past its text fall into the room of the
-// fields after it.
-constexpr std::size_t lexemeBlock = sizeof(Lexeme);
-static_assert(2 * sizeof(std::uint64_t) >= lexemeBlock);
+// A string's storage holds capacity() + 1 bytes (room to grow to its capacity
+// with the terminator).
+[[gnu::always_inline]] inline unsigned char* putText(unsigned char* room, const std::string& text)
+{
+    return putText<textBlock>(room, text, text.size() <= textBlock && text.capacity() + 1 >= textBlock);
+}
 
+// An inline lexeme is its whole buffer.
 [[gnu::always_inline]] inline unsigned char* putText(unsigned char* room, const Lexeme& text)
 {
-    if (text.isInline()) {
-        const auto size = text.size();
-        std::memcpy(room, text.data(), lexemeBlock);
-        room[size] = Hasher::stringTerminator;
-        return room + size + 1;
-    }
-    return Hasher::put(room, text.view());
+    return putText<sizeof(Lexeme)>(room, text.view(), text.isInline());
 }
 
 // Field by field, for what does not fit the buffer's room or is rare.
@@ -227,7 +223,7 @@ void Token::hashForKey(Hasher& hasher, std::span<const Token> tokens)
         // The most this record may write: a short lexeme is copied as one
         // whole block, whose bytes past the lexeme are given back.
         const auto size = token.lexeme.size();
-        const auto most = headerSize + literalSize + std::max(size + 1, lexemeBlock);
+        const auto most = headerSize + literalSize + std::max(size + 1, sizeof(Lexeme));
         auto* const begin = hasher.claim(most);
         if (!begin) {
             feedKeyRecord(token, hasher, form);

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "Repeat.h"
 #include "frontend/LexError.h"
 #include "frontend/Lexer.h"
 #include "frontend/ParseError.h"
@@ -29,15 +30,6 @@ void expectEach(Describe describe, std::initializer_list<Case> rows)
         SCOPED_TRACE(::testing::PrintToString(row.source));
         EXPECT_EQ(describe(row.source), row.expected);
     }
-}
-
-// The text written `times` times over.
-inline std::string repeat(std::string_view text, std::size_t times)
-{
-    std::string result;
-    for (std::size_t i = 0; i < times; ++i)
-        result += text;
-    return result;
 }
 
 // Each token as `type "lexeme" line:column`, joined by ", "; or, when lexing

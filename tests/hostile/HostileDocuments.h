@@ -16,19 +16,13 @@
 
 #include <gtest/gtest.h>
 
+#include "Repeat.h"
 #include "core/Bridge.h"
 #include "values/MultiError.h"
 
 namespace hostile {
 
-inline std::string repeat(std::string_view text, std::size_t times)
-{
-    std::string result;
-    result.reserve(text.size() * times);
-    for (std::size_t i = 0; i < times; ++i)
-        result += text;
-    return result;
-}
+using engine::test::repeat;
 
 // What a user sees of a run: the text of the last line that has a result, or
 // "ERR " and the published errors, one per line.

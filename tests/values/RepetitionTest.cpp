@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "Outcome.h"
+#include "Repeat.h"
 #include "values/Number.h"
 
 namespace engine {
@@ -17,16 +18,10 @@ namespace {
 constexpr std::int64_t M = std::numeric_limits<std::int64_t>::max();
 const std::string tooLarge = "error: Result too large";
 
-std::string repeated(std::string_view piece, std::size_t times)
-{
-    std::string text;
-    for (std::size_t i = 0; i < times; ++i)
-        text += piece;
-    return text;
-}
+using test::repeat;
 
 // One user-perceived character of 17 bytes: e and eight combining acute accents.
-const std::string heavyCharacter = "e" + repeated("\u0301", 8);
+const std::string heavyCharacter = "e" + repeat("\u0301", 8);
 
 List numbers(const std::vector<std::int64_t>& values)
 {
@@ -52,13 +47,13 @@ TEST(EString, ConcatenationStopsAtTheLimits)
     EXPECT_EQ(outcome([&] { return EString::add(half, half); }).size(), 1'000'000u);
     EXPECT_EQ(outcome([&] { return EString::add(half, more); }), tooLarge);
     // Fewer characters than the limit, but more bytes than 16 MiB.
-    const EString heavy(repeated(heavyCharacter, 500'000));
+    const EString heavy(repeat(heavyCharacter, 500'000));
     ASSERT_EQ(heavy.length(), 500'000u);
     EXPECT_EQ(outcome([&] { return EString::add(heavy, heavy); }), tooLarge);
     // Multi-byte characters count as one each: 600,000 two-byte characters
     // and 400,000 more make exactly the limit.
-    const EString accented(repeated("é", 600'000));
-    const EString rest(repeated("é", 400'000));
+    const EString accented(repeat("é", 600'000));
+    const EString rest(repeat("é", 400'000));
     EXPECT_EQ(outcome([&] { return EString::add(accented, rest); }).size(), 2'000'000u);
 }
 
@@ -117,7 +112,7 @@ TEST(Repetition, UpToTheLimits)
         {"ab", 500'000}, {"é", 1'000'000}, {"abcdefg", 12'345}, {heavyCharacter, 986'895}};
     for (const auto& [text, times] : cases) {
         const auto count = static_cast<std::int64_t>(times);
-        EXPECT_EQ(outcome([&] { return EString::multiply(EString(text), Number(count, 1)); }), repeated(text, times));
+        EXPECT_EQ(outcome([&] { return EString::multiply(EString(text), Number(count, 1)); }), repeat(text, times));
     }
     const auto result = List::multiply(numbers({7, 8}), Number(500'000, 1));
     const auto& elements = result.as<List>()->value();
